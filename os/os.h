@@ -1,0 +1,117 @@
+// The seam to the operating system: files, folders, drives, profile strings and the
+// program's standard folders. Everything outside the process that is not accounting data
+// or user interface goes through this interface.
+//
+// Paths and texts are CP932 byte strings, as everywhere in the program. Implementations
+// convert at the edge (POSIX: to UTF-8 file names; Win32: to UTF-16 for the W functions);
+// a path that cannot be converted makes the operation fail, it is never approximated.
+//
+// Failure is reported through the result (false, empty, nullptr); no operation throws.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace vintor::os {
+
+// Drive classes as the Windows drive-type query reports them. POSIX classifies the file
+// system that holds a path into the same classes.
+enum class DriveType : int {
+  kUnknown = 0,
+  kNoRootDir = 1,
+  kRemovable = 2,
+  kFixed = 3,
+  kRemote = 4,
+  kCdRom = 5,
+  kRamDisk = 6,
+};
+
+// Access modes of the access test, with the values of the C run-time's access function.
+enum class AccessMode : int {
+  kExists = 0,
+  kWrite = 2,
+  kRead = 4,
+  kReadWrite = 6,
+};
+
+// A file open for streaming output. Bytes are written unchanged (no newline translation).
+// After a failed Append every later Append fails too.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  // Appends the bytes; false when they could not all be written.
+  virtual bool Append(std::string_view bytes) = 0;
+  // Flushes and closes; false when anything written could not be kept. Idempotent.
+  virtual bool Close() = 0;
+};
+
+// A new file that replaces the file at a path only when committed. It is written to a
+// temporary file in the same folder; Commit flushes it to disk and renames it over the
+// target in one step, so a reader sees the old content or the new, never a mixture. A
+// replacement destroyed without a successful Commit removes its temporary file and leaves
+// the target as it was. Close only closes the temporary file (Commit may follow); once an
+// Append has failed, Commit fails, so a partly written file never replaces the target.
+class ReplacementFile : public WritableFile {
+ public:
+  // Flushes, syncs and renames the temporary file over the target. False when any step
+  // failed; the target then keeps its old content (or stays absent).
+  virtual bool Commit() = 0;
+};
+
+class Os {
+ public:
+  virtual ~Os() = default;
+
+  // True when a file or folder exists at the path.
+  virtual bool FileExists(const std::string& path) = 0;
+  // Reads the whole file into *contents; false (contents untouched) when it cannot.
+  virtual bool ReadWholeFile(const std::string& path, std::string* contents) = 0;
+  // Creates or truncates the file and opens it for writing; nullptr when it cannot.
+  virtual std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) = 0;
+  // Opens a replacement for the file at path (see ReplacementFile); nullptr when the
+  // temporary file cannot be created.
+  virtual std::unique_ptr<ReplacementFile> OpenReplacement(const std::string& path) = 0;
+  // Removes a file; false when it does not exist or cannot be removed.
+  virtual bool RemoveFile(const std::string& path) = 0;
+
+  // Creates one folder (its parent must exist); false when it cannot, also when it exists.
+  virtual bool CreateFolder(const std::string& path) = 0;
+  // Removes one empty folder; false when it cannot.
+  virtual bool RemoveFolder(const std::string& path) = 0;
+  // True when the path names an existing folder. A trailing separator is allowed.
+  virtual bool IsFolder(const std::string& path) = 0;
+  // The access test of the C run-time: does the path exist with the given permissions.
+  virtual bool HasAccess(const std::string& path, AccessMode mode) = 0;
+  // The class of the drive or file system that holds the path. Win32 asks for the root
+  // given (for example "C:\"); POSIX classifies the file system of the nearest existing
+  // folder of the path.
+  virtual DriveType ClassifyDrive(const std::string& path) = 0;
+
+  // The current folder, without a trailing separator unless it is a root; empty on failure.
+  virtual std::string CurrentFolder() = 0;
+  // Makes the folder current; false when it cannot.
+  virtual bool ChangeCurrentFolder(const std::string& path) = 0;
+  // The folder for temporary files, ending with the platform's separator.
+  virtual std::string TemporaryFolder() = 0;
+  // The folder that holds the running program file, ending with the platform's separator.
+  virtual std::string ProgramFolder() = 0;
+
+  // Reads a profile (INI) string with the Windows rules: section and key are matched
+  // without regard to ASCII case, blanks around keys and values are ignored, a value in
+  // matching quotes loses them, and default_value is the answer when the file, the section
+  // or the key is absent.
+  virtual std::string ReadProfileString(const std::string& file, const std::string& section,
+                                        const std::string& key,
+                                        const std::string& default_value) = 0;
+
+  // Replaces the file at path with the given contents atomically (see ReplacementFile).
+  bool ReplaceFileAtomically(const std::string& path, std::string_view contents);
+};
+
+// The real operating system of the build: POSIX on Linux, Win32 on Windows. The object
+// lives for the whole program.
+Os& SystemOs();
+
+}  // namespace vintor::os

@@ -1,0 +1,346 @@
+// The Os of Windows. Only the W entry points are used: paths are converted from CP932 to
+// UTF-16 by the program itself, so the behaviour does not depend on the machine's ANSI
+// code page, and a name that has no CP932 form fails instead of turning into '?'.
+
+#include <io.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "os/os.h"
+#include "os/profile_file.h"
+#include "text/encoding.h"
+
+namespace vintor::os {
+namespace {
+
+// A CP932 path as UTF-16. A NUL inside the path would silently cut the name the system
+// sees, so it makes the path unconvertible too.
+bool ToWidePath(const std::string& cp932, std::wstring* wide) {
+  if (cp932.find('\0') != std::string::npos) return false;
+  return text::Cp932ToUtf16(cp932, wide);
+}
+
+std::string FromWideName(std::wstring_view wide) {
+  std::string cp932;
+  if (!text::Utf16ToCp932(wide, &cp932)) return {};
+  return cp932;
+}
+
+// Calls a function with the contract of GetCurrentDirectoryW and GetTempPathW: given a
+// buffer of size characters it returns the length written (without the NUL), or the size
+// needed (with the NUL) when the buffer is too small, or 0 on failure.
+template <typename Query>
+std::wstring QueryString(Query query) {
+  std::wstring buffer(MAX_PATH + 1, L'\0');
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const DWORD got = query(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (got == 0) return {};
+    if (got < buffer.size()) {
+      buffer.resize(got);
+      return buffer;
+    }
+    buffer.resize(static_cast<std::size_t>(got) + 1);
+  }
+  return {};
+}
+
+bool IsSeparator(wchar_t c) {
+  return c == L'\\' || c == L'/';
+}
+
+// The folder part of a path, with its trailing separator, or "" for a bare name.
+std::wstring FolderOf(const std::wstring& path) {
+  const std::size_t separator = path.find_last_of(L"\\/");
+  return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator + 1);
+}
+
+// A file handle open for writing, shared by plain files and replacements.
+class HandleWriter {
+ public:
+  HandleWriter(HANDLE handle, bool flush_on_close)
+      : handle_(handle), flush_on_close_(flush_on_close) {}
+  HandleWriter(const HandleWriter&) = delete;
+  HandleWriter& operator=(const HandleWriter&) = delete;
+  ~HandleWriter() { Close(); }
+
+  bool Append(std::string_view bytes) {
+    if (failed_ || close_result_.has_value()) return false;
+    while (!bytes.empty()) {
+      // WriteFile takes a 32-bit count; large outputs go in slices.
+      const DWORD slice = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+      DWORD written = 0;
+      if (!::WriteFile(handle_, bytes.data(), slice, &written, nullptr) || written == 0) {
+        failed_ = true;
+        return false;
+      }
+      bytes.remove_prefix(written);
+    }
+    return true;
+  }
+
+  bool Close() {
+    if (!close_result_.has_value()) {
+      bool kept = !failed_;
+      if (flush_on_close_ && !::FlushFileBuffers(handle_)) kept = false;
+      if (!::CloseHandle(handle_)) kept = false;
+      close_result_ = kept;
+    }
+    return *close_result_;
+  }
+
+ private:
+  HANDLE handle_;
+  bool flush_on_close_;
+  bool failed_ = false;
+  std::optional<bool> close_result_;
+};
+
+class Win32WritableFile : public WritableFile {
+ public:
+  explicit Win32WritableFile(HANDLE handle) : writer_(handle, /*flush_on_close=*/false) {}
+  bool Append(std::string_view bytes) override { return writer_.Append(bytes); }
+  bool Close() override { return writer_.Close(); }
+
+ private:
+  HandleWriter writer_;
+};
+
+class Win32ReplacementFile : public ReplacementFile {
+ public:
+  Win32ReplacementFile(HANDLE handle, std::wstring temp_path, std::wstring target_path)
+      : writer_(handle, /*flush_on_close=*/true),
+        temp_path_(std::move(temp_path)),
+        target_path_(std::move(target_path)) {}
+
+  ~Win32ReplacementFile() override {
+    if (committed_) return;
+    writer_.Close();
+    ::DeleteFileW(temp_path_.c_str());
+  }
+
+  bool Append(std::string_view bytes) override { return writer_.Append(bytes); }
+  bool Close() override { return writer_.Close(); }
+
+  bool Commit() override {
+    if (committed_) return true;
+    // The data is flushed before the move, and the move itself is written through, so the
+    // target never names a file whose content is still only in the cache.
+    if (!writer_.Close()) return false;
+    if (!::MoveFileExW(temp_path_.c_str(), target_path_.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return false;
+    }
+    committed_ = true;
+    return true;
+  }
+
+ private:
+  HandleWriter writer_;
+  std::wstring temp_path_;
+  std::wstring target_path_;
+  bool committed_ = false;
+};
+
+// Creates a new file beside target named ".<name>.XXXXXX" with six random characters.
+// It must be in the same folder: a move across volumes is a copy, not one step.
+HANDLE CreateSiblingTemporary(const std::wstring& target, std::wstring* temp_path) {
+  static constexpr std::wstring_view kAlphabet =
+      L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  thread_local std::mt19937_64 random{std::random_device{}()};
+  const std::wstring folder = FolderOf(target);
+  const std::wstring name = target.substr(folder.size());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::wstring candidate = folder + L"." + name + L".";
+    for (int k = 0; k < 6; ++k) candidate += kAlphabet[random() % kAlphabet.size()];
+    const HANDLE handle = ::CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+      *temp_path = std::move(candidate);
+      return handle;
+    }
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+// The root of an absolute path as the drive-type query wants it: "C:\" for a drive
+// letter, "\\server\share\" for a UNC path.
+std::wstring RootOf(const std::wstring& full) {
+  if (full.size() >= 2 && full[1] == L':') return full.substr(0, 2) + L"\\";
+  if (full.size() >= 2 && IsSeparator(full[0]) && IsSeparator(full[1])) {
+    std::size_t end = 2;
+    for (int part = 0; part < 2; ++part) {
+      while (end < full.size() && !IsSeparator(full[end])) ++end;
+      if (part == 0 && end < full.size()) ++end;
+    }
+    return full.substr(0, end) + L"\\";
+  }
+  return full;
+}
+
+class Win32Os : public Os {
+ public:
+  bool FileExists(const std::string& path) override {
+    std::wstring wide;
+    return ToWidePath(path, &wide) && ::GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  bool ReadWholeFile(const std::string& path, std::string* contents) override {
+    std::wstring wide;
+    if (!ToWidePath(path, &wide)) return false;
+    const HANDLE handle =
+        ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    std::string bytes;
+    LARGE_INTEGER size;
+    if (::GetFileSizeEx(handle, &size) && size.QuadPart > 0) {
+      bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+    }
+    char buffer[65536];
+    bool ok = true;
+    for (;;) {
+      DWORD got = 0;
+      if (!::ReadFile(handle, buffer, sizeof buffer, &got, nullptr)) {
+        ok = false;
+        break;
+      }
+      if (got == 0) break;
+      bytes.append(buffer, got);
+    }
+    ::CloseHandle(handle);
+    if (!ok) return false;
+    *contents = std::move(bytes);
+    return true;
+  }
+
+  std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) override {
+    std::wstring wide;
+    if (!ToWidePath(path, &wide)) return nullptr;
+    const HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32WritableFile>(handle);
+  }
+
+  std::unique_ptr<ReplacementFile> OpenReplacement(const std::string& path) override {
+    std::wstring wide;
+    if (!ToWidePath(path, &wide)) return nullptr;
+    std::wstring temp_path;
+    const HANDLE handle = CreateSiblingTemporary(wide, &temp_path);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32ReplacementFile>(handle, std::move(temp_path), std::move(wide));
+  }
+
+  bool RemoveFile(const std::string& path) override {
+    std::wstring wide;
+    return ToWidePath(path, &wide) && ::DeleteFileW(wide.c_str());
+  }
+
+  bool CreateFolder(const std::string& path) override {
+    std::wstring wide;
+    return ToWidePath(path, &wide) && ::CreateDirectoryW(wide.c_str(), nullptr);
+  }
+
+  bool RemoveFolder(const std::string& path) override {
+    std::wstring wide;
+    return ToWidePath(path, &wide) && ::RemoveDirectoryW(wide.c_str());
+  }
+
+  bool IsFolder(const std::string& path) override {
+    std::wstring wide;
+    if (!ToWidePath(path, &wide)) return false;
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  }
+
+  bool HasAccess(const std::string& path, AccessMode mode) override {
+    switch (mode) {
+      case AccessMode::kExists:
+      case AccessMode::kWrite:
+      case AccessMode::kRead:
+      case AccessMode::kReadWrite:
+        break;
+      default:
+        // The run-time treats an unknown mode as an invalid parameter and may abort.
+        return false;
+    }
+    std::wstring wide;
+    return ToWidePath(path, &wide) && ::_waccess(wide.c_str(), static_cast<int>(mode)) == 0;
+  }
+
+  DriveType ClassifyDrive(const std::string& path) override {
+    std::wstring wide;
+    if (!ToWidePath(path, &wide) || wide.empty()) return DriveType::kUnknown;
+    // A relative path is classified by the drive it resolves to.
+    const std::wstring full = QueryString([&](DWORD size, wchar_t* buffer) {
+      return ::GetFullPathNameW(wide.c_str(), size, buffer, nullptr);
+    });
+    if (full.empty()) return DriveType::kUnknown;
+    const UINT type = ::GetDriveTypeW(RootOf(full).c_str());
+    // The DRIVE_* values are those of DriveType.
+    return type <= static_cast<UINT>(DriveType::kRamDisk) ? static_cast<DriveType>(type)
+                                                          : DriveType::kUnknown;
+  }
+
+  std::string CurrentFolder() override {
+    const std::wstring folder = QueryString(
+        [](DWORD size, wchar_t* buffer) { return ::GetCurrentDirectoryW(size, buffer); });
+    return folder.empty() ? std::string() : FromWideName(folder);
+  }
+
+  bool ChangeCurrentFolder(const std::string& path) override {
+    std::wstring wide;
+    return ToWidePath(path, &wide) && ::SetCurrentDirectoryW(wide.c_str());
+  }
+
+  std::string TemporaryFolder() override {
+    const std::wstring folder =
+        QueryString([](DWORD size, wchar_t* buffer) { return ::GetTempPathW(size, buffer); });
+    return folder.empty() ? std::string() : FromWideName(folder);
+  }
+
+  std::string ProgramFolder() override {
+    // GetModuleFileNameW does not report the size it needs: a result that fills the
+    // buffer may be cut, so the buffer grows until the name fits with room to spare.
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;) {
+      const DWORD got = ::GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+      if (got == 0) return {};
+      if (got < name.size()) {
+        name.resize(got);
+        break;
+      }
+      if (name.size() >= 32768) return {};
+      name.resize(name.size() * 2);
+    }
+    const std::size_t backslash = name.rfind(L'\\');
+    if (backslash == std::wstring::npos) return {};
+    return FromWideName(std::wstring_view(name).substr(0, backslash + 1));
+  }
+
+  std::string ReadProfileString(const std::string& file, const std::string& section,
+                                const std::string& key, const std::string& default_value) override {
+    std::string contents;
+    if (!ReadWholeFile(file, &contents)) return default_value;
+    return LookUpProfileString(contents, section, key, default_value);
+  }
+};
+
+}  // namespace
+
+Os& SystemOs() {
+  static Win32Os os;
+  return os;
+}
+
+}  // namespace vintor::os

@@ -1,0 +1,83 @@
+// Line-oriented XML output of the report: every element is written as whole lines, indented
+// with tabs and ended with CR LF, each line handed to the file in one Append. No document
+// tree is built and nothing is buffered beyond one line. Text is CP932 and is not converted.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "os/os.h"
+
+namespace vintor::statements {
+
+// An attribute of an element. A null name or value means the attribute is missing; an
+// empty value is written as name="".
+struct XmlAttribute {
+  const char* name = nullptr;
+  const char* value = nullptr;
+};
+
+// Writes the lines of one report into a file that the report writer creates, owns and
+// destroys; the XmlWriter only refers to it between Open and Close and never deletes it.
+// Destroying the writer does not close the file.
+//
+// Every line operation answers true when its line was written. False means either
+//  - the file is gone: no file was opened, or an Append failed, upon which the writer has
+//    closed the file and forgotten it, so every later write fails as well; or
+//  - the line was refused and nothing was written, the file staying open: the line would be
+//    longer than kMaxLineBytes, an escaped value longer than kMaxEscapedBytes, or the depth
+//    negative.
+// Callers stop at the first false either way.
+class XmlWriter {
+ public:
+  // A line, tabs and CR LF included, must stay below 256 bytes.
+  static constexpr std::size_t kMaxLineBytes = 255;
+  // An escaped text or attribute value must stay below 256 bytes.
+  static constexpr std::size_t kMaxEscapedBytes = 255;
+
+  XmlWriter() = default;
+  XmlWriter(const XmlWriter&) = delete;
+  XmlWriter& operator=(const XmlWriter&) = delete;
+
+  // Remembers the file and its path; -1 (nothing remembered) when file is null or the path
+  // empty, else 0. A file remembered earlier is forgotten, not closed.
+  int Open(os::WritableFile* file, std::string path);
+  // Writes the bytes unchanged. False when no file is open or the Append failed; after a
+  // failed Append the file is closed and forgotten.
+  bool WriteRaw(std::string_view bytes);
+  // Closes the file, if one is open, and forgets it. 0, or -1 when the file reported that
+  // it could not keep everything written (a failed final flush): such a report is not whole.
+  int Close();
+
+  // depth tabs, "<name", the attributes, ">" CR LF. The first attribute is written when both
+  // its name and value are given; the second only when the first was written and both of its
+  // own are given.
+  bool OpenElement(std::string_view name, int depth, XmlAttribute first = {},
+                   XmlAttribute second = {});
+  // depth tabs, "<name", the attributes as for OpenElement, ">", the escaped text, "</name>"
+  // CR LF. An empty text gives an element with nothing between its tags.
+  bool Element(std::string_view name, std::string_view text, int depth, XmlAttribute first = {},
+               XmlAttribute second = {});
+  // depth tabs, "</name>" CR LF.
+  bool CloseElement(std::string_view name, int depth);
+
+  // Replaces " & ' < > by their entities; double-byte text passes unchanged.
+  static std::string Escape(std::string_view text);
+
+  bool is_open() const { return file_ != nullptr; }
+  const std::string& path() const { return path_; }
+
+ private:
+  // Begins a line with depth tabs; false when the depth is negative or leaves no room.
+  static bool StartLine(int depth, std::string* line);
+  // Appends the used attributes; false when an escaped value is too long.
+  static bool AppendAttributes(XmlAttribute first, XmlAttribute second, std::string* line);
+  // Writes a composed line, refusing it when it is too long.
+  bool WriteLine(const std::string& line);
+
+  os::WritableFile* file_ = nullptr;
+  std::string path_;
+};
+
+}  // namespace vintor::statements
