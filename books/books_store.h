@@ -1,0 +1,28 @@
+// The books file: one SQLite database that holds a BooksData, with the tables derived from
+// it that make the library's cursors fast (monthly totals per account, postings per account
+// in date order). Texts are stored as UTF-8 and handed out as CP932.
+#pragma once
+
+#include <string>
+
+#include "books/books_data.h"
+
+namespace vintor::books {
+
+// Writes data as a new books file at path, replacing any file there only when the whole
+// file is complete (the old file survives any failure). The monthly totals are computed
+// here, once. data must be consistent, as `tavrel import` checks it (every key known, every
+// voucher balanced); a total that would overflow 64 bits is refused. False with *error set
+// when the file cannot be written; the old file is then untouched.
+bool WriteBooksFile(const std::string& path, const BooksData& data, std::string* error);
+
+// Reads everything back in the order it was written. False with *error set when the file
+// is missing, unreadable or not a books file. Opens the file read-only.
+bool ReadBooksFile(const std::string& path, BooksData* data, std::string* error);
+
+// Changes the selection of one user (and makes that user the current user), in place.
+// False with *error set when the user or the company data does not exist.
+bool SelectCompany(const std::string& path, const std::string& user_id, int data_number,
+                   std::string* error);
+
+}  // namespace vintor::books
