@@ -7,6 +7,10 @@
 
 #include "books/books_data.h"
 
+namespace vintor::os {
+class Os;
+}
+
 namespace vintor::books {
 
 // Writes data as a new books file at path, replacing any file there only when the whole
@@ -15,6 +19,10 @@ namespace vintor::books {
 // voucher balanced); a total that would overflow 64 bits is refused. False with *error set
 // when the file cannot be written; the old file is then untouched.
 bool WriteBooksFile(const std::string& path, const BooksData& data, std::string* error);
+
+// The same, with the file operations around the database (checking for, moving and
+// removing the temporary file) going through os, so a test can make them fail.
+bool WriteBooksFile(os::Os& os, const std::string& path, const BooksData& data, std::string* error);
 
 // Reads everything back in the order it was written. False with *error set when the file
 // is missing, unreadable or not a books file. Opens the file read-only.

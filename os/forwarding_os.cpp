@@ -22,6 +22,10 @@ bool ForwardingOs::RemoveFile(const std::string& path) {
   return target_.RemoveFile(path);
 }
 
+bool ForwardingOs::MoveFileOver(const std::string& from, const std::string& to) {
+  return target_.MoveFileOver(from, to);
+}
+
 bool ForwardingOs::CreateFolder(const std::string& path) {
   return target_.CreateFolder(path);
 }

@@ -16,6 +16,7 @@ class ForwardingOs : public Os {
   std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) override;
   std::unique_ptr<ReplacementFile> OpenReplacement(const std::string& path) override;
   bool RemoveFile(const std::string& path) override;
+  bool MoveFileOver(const std::string& from, const std::string& to) override;
   bool CreateFolder(const std::string& path) override;
   bool RemoveFolder(const std::string& path) override;
   bool IsFolder(const std::string& path) override;

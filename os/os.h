@@ -75,6 +75,10 @@ class Os {
   virtual std::unique_ptr<ReplacementFile> OpenReplacement(const std::string& path) = 0;
   // Removes a file; false when it does not exist or cannot be removed.
   virtual bool RemoveFile(const std::string& path) = 0;
+  // Moves the file at from over the file at to in one step, replacing it when it exists.
+  // Both must be in the same folder (a move across volumes is a copy, not one step). False
+  // when the move failed; the file at to is then as it was.
+  virtual bool MoveFileOver(const std::string& from, const std::string& to) = 0;
 
   // Creates one folder (its parent must exist); false when it cannot, also when it exists.
   virtual bool CreateFolder(const std::string& path) = 0;

@@ -121,6 +121,21 @@ TEST_F(SystemOsTest, RemoveFileRemovesOnce) {
   EXPECT_FALSE(os_.RemoveFile(PathOf("f.txt")));
 }
 
+TEST_F(SystemOsTest, MoveFileOverReplacesTheTargetOrLeavesItAlone) {
+  ASSERT_TRUE(WriteFile(PathOf("new.tmp"), "new"));
+  ASSERT_TRUE(WriteFile(PathOf("表.dat"), "old"));
+  EXPECT_TRUE(os_.MoveFileOver(PathOf("new.tmp"), PathOf("表.dat")));
+  EXPECT_EQ(Read(PathOf("表.dat")), "new");
+  EXPECT_FALSE(os_.FileExists(PathOf("new.tmp")));
+  // A missing source moves nothing and keeps the target.
+  EXPECT_FALSE(os_.MoveFileOver(PathOf("new.tmp"), PathOf("表.dat")));
+  EXPECT_EQ(Read(PathOf("表.dat")), "new");
+  // A target that does not exist yet is created.
+  ASSERT_TRUE(WriteFile(PathOf("a.tmp"), "a"));
+  EXPECT_TRUE(os_.MoveFileOver(PathOf("a.tmp"), PathOf("b.dat")));
+  EXPECT_EQ(Read(PathOf("b.dat")), "a");
+}
+
 enum class Fault { kNone, kCloseThenCommit, kOpen, kAppend, kCommit, kAbandon };
 
 struct ReplacementCase {

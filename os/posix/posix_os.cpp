@@ -270,6 +270,15 @@ class PosixOs : public Os {
     return ToNativePath(path, &native) && ::unlink(native.c_str()) == 0;
   }
 
+  bool MoveFileOver(const std::string& from, const std::string& to) override {
+    std::string native_from;
+    std::string native_to;
+    if (!ToNativePath(from, &native_from) || !ToNativePath(to, &native_to)) return false;
+    if (::rename(native_from.c_str(), native_to.c_str()) != 0) return false;
+    SyncFolder(FolderOf(native_to));
+    return true;
+  }
+
   bool CreateFolder(const std::string& path) override {
     std::string native;
     return ToNativePath(path, &native) && ::mkdir(native.c_str(), 0777) == 0;

@@ -246,6 +246,16 @@ class Win32Os : public Os {
     return ToWidePath(path, &wide) && ::DeleteFileW(wide.c_str());
   }
 
+  bool MoveFileOver(const std::string& from, const std::string& to) override {
+    std::wstring wide_from;
+    std::wstring wide_to;
+    // Written through: the move is on disk when the call returns, as a rename followed by
+    // a folder sync is on POSIX.
+    return ToWidePath(from, &wide_from) && ToWidePath(to, &wide_to) &&
+           ::MoveFileExW(wide_from.c_str(), wide_to.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  }
+
   bool CreateFolder(const std::string& path) override {
     std::wstring wide;
     return ToWidePath(path, &wide) && ::CreateDirectoryW(wide.c_str(), nullptr);

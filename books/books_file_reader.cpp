@@ -1,0 +1,193 @@
+#include "books/books_file_reader.h"
+
+#include <map>
+#include <utility>
+
+namespace vintor::books {
+namespace {
+
+using Step = SqliteStatement::StepResult;
+
+// Runs a query and hands every row to on_row; false when the query or on_row fails.
+template <typename OnRow>
+bool ForEachRow(SqliteDatabase& database, std::string_view sql, OnRow on_row) {
+  SqliteStatement statement = database.Prepare(sql);
+  if (!statement.valid()) return false;
+  for (;;) {
+    const Step step = statement.Step();
+    if (step == Step::kDone) return true;
+    if (step == Step::kError || !on_row(statement)) return false;
+  }
+}
+
+}  // namespace
+
+bool BooksFileReader::Read(BooksData* data, std::string* error) {
+  BooksData read;
+  if (!ReadCommon(&read) || !ReadCompanies(&read) || !ReadCharts(&read) || !ReadJournal(&read) ||
+      !ReadSavedTexts(&read)) {
+    *error = database_.LastError();
+    return false;
+  }
+  *data = std::move(read);
+  return true;
+}
+
+bool BooksFileReader::ReadCommon(BooksData* data) {
+  return ForEachRow(database_, "SELECT value FROM settings WHERE name = 'current_user'",
+                    [&](SqliteStatement& row) { return row.Text(0, &data->current_user); }) &&
+         ForEachRow(database_,
+                    "SELECT user_id, name, selected_first, selected_data FROM users ORDER BY seq",
+                    [&](SqliteStatement& row) {
+                      User& user = data->users.emplace_back();
+                      user.selected_first = row.Int32(2);
+                      user.selected_data = row.Int32(3);
+                      return row.Text(0, &user.user_id) && row.Text(1, &user.name);
+                    }) &&
+         ForEachRow(database_, "SELECT id, first_day, name FROM eras ORDER BY seq",
+                    [&](SqliteStatement& row) {
+                      Era& era = data->eras.emplace_back();
+                      era.id = row.Int32(0);
+                      era.first_day = row.Int32(1);
+                      return row.Text(2, &era.name);
+                    }) &&
+         ForEachRow(database_, "SELECT type, path FROM folders ORDER BY seq",
+                    [&](SqliteStatement& row) {
+                      Folder& folder = data->folders.emplace_back();
+                      folder.type = row.Int32(0);
+                      return row.Text(1, &folder.path);
+                    });
+}
+
+bool BooksFileReader::ReadCompanies(BooksData* data) {
+  // Company ids count from 1 in written order, so company k has the id k + 1.
+  return ForEachRow(database_,
+                    "SELECT data_number, data_id, name, first_day, last_day, has_cost_schedule,"
+                    " interim_settlement, introduction_month, companies_act, tax_included"
+                    " FROM companies ORDER BY id",
+                    [&](SqliteStatement& row) {
+                      Company& c = data->companies.emplace_back().company;
+                      c.data_number = row.Int32(0);
+                      c.first_day = row.Int32(3);
+                      c.last_day = row.Int32(4);
+                      c.has_cost_schedule = row.Int64(5) != 0;
+                      c.interim_settlement = row.Int64(6) != 0;
+                      c.introduction_month = static_cast<std::int16_t>(row.Int64(7));
+                      c.companies_act = row.Int64(8) != 0;
+                      c.tax_included = row.Int64(9) != 0;
+                      return row.Text(1, &c.data_id) && row.Text(2, &c.name);
+                    });
+}
+
+bool BooksFileReader::ReadCharts(BooksData* data) {
+  auto& companies = data->companies;
+  const auto company_of = [&](SqliteStatement& row) -> CompanyBooks* {
+    const std::int64_t id = row.Int64(0);
+    if (id < 1 || id > static_cast<std::int64_t>(companies.size())) {
+      database_.SetError("a row names company id " + std::to_string(id) + ", which is absent");
+      return nullptr;
+    }
+    return &companies[static_cast<std::size_t>(id - 1)];
+  };
+  return ForEachRow(database_,
+                    "SELECT company_id, key, formal_name, statement_name, character, kind,"
+                    " debit_nature, no_ledger_1, no_ledger_2, formula"
+                    " FROM accounts ORDER BY company_id, seq",
+                    [&](SqliteStatement& row) {
+                      CompanyBooks* books = company_of(row);
+                      if (books == nullptr) return false;
+                      Account& a = books->accounts.emplace_back();
+                      a.key = row.Int32(1);
+                      a.character = static_cast<std::uint32_t>(row.Int64(4));
+                      a.kind = static_cast<std::int8_t>(row.Int64(5));
+                      a.debit_nature = row.Int64(6) != 0;
+                      a.no_ledger_1 = row.Int64(7) != 0;
+                      a.no_ledger_2 = row.Int64(8) != 0;
+                      return row.Text(2, &a.formal_name) && row.Text(3, &a.statement_name) &&
+                             row.Text(9, &a.formula);
+                    }) &&
+         ForEachRow(database_,
+                    "SELECT company_id, key, amount FROM openings ORDER BY company_id, seq",
+                    [&](SqliteStatement& row) {
+                      CompanyBooks* books = company_of(row);
+                      if (books == nullptr) return false;
+                      books->openings.push_back({row.Int32(1), row.Int64(2)});
+                      return true;
+                    });
+}
+
+bool BooksFileReader::ReadJournal(BooksData* data) {
+  auto& companies = data->companies;
+  // Where each voucher went, to put its lines back at their positions.
+  std::map<std::pair<std::int64_t, std::int32_t>, Voucher*> vouchers;
+  const bool vouchers_read =
+      ForEachRow(database_,
+                 "SELECT company_id, journal_key, number, date, period_kind FROM vouchers"
+                 " ORDER BY company_id, seq",
+                 [&](SqliteStatement& row) {
+                   const std::int64_t id = row.Int64(0);
+                   if (id < 1 || id > static_cast<std::int64_t>(companies.size())) {
+                     database_.SetError("a voucher names company id " + std::to_string(id));
+                     return false;
+                   }
+                   Voucher& v = companies[static_cast<std::size_t>(id - 1)].vouchers.emplace_back();
+                   v.journal_key = row.Int32(1);
+                   v.number = row.Int32(2);
+                   v.date = row.Int32(3);
+                   v.period_kind = static_cast<std::int16_t>(row.Int64(4));
+                   return true;
+                 });
+  if (!vouchers_read) return false;
+  // Pointers are taken only now: the vectors no longer grow.
+  for (std::size_t k = 0; k < companies.size(); ++k) {
+    for (Voucher& v : companies[k].vouchers) {
+      vouchers[{static_cast<std::int64_t>(k) + 1, v.journal_key}] = &v;
+    }
+  }
+  return ForEachRow(
+      database_,
+      "SELECT company_id, journal_key, position, line_number, debit_key, debit_amount,"
+      " debit_tax, credit_key, credit_amount, credit_tax, description"
+      " FROM journal_lines ORDER BY id",
+      [&](SqliteStatement& row) {
+        const auto found = vouchers.find({row.Int64(0), row.Int32(1)});
+        const std::int64_t position = row.Int64(2);
+        if (found == vouchers.end() || position < 0) {
+          database_.SetError("a journal line of voucher " + std::to_string(row.Int32(1)) +
+                             " has no voucher");
+          return false;
+        }
+        std::vector<JournalLine>& lines = found->second->lines;
+        if (static_cast<std::size_t>(position) >= lines.size()) {
+          lines.resize(static_cast<std::size_t>(position) + 1);
+        }
+        JournalLine& l = lines[static_cast<std::size_t>(position)];
+        l.line_number = row.Int32(3);
+        l.debit_key = row.Int32(4);
+        l.debit_amount = row.Int64(5);
+        l.debit_tax = row.Int64(6);
+        l.credit_key = row.Int32(7);
+        l.credit_amount = row.Int64(8);
+        l.credit_tax = row.Int64(9);
+        return row.Text(10, &l.description);
+      });
+}
+
+bool BooksFileReader::ReadSavedTexts(BooksData* data) {
+  return ForEachRow(database_,
+                    "SELECT company_id, kind, text FROM saved_texts ORDER BY company_id, kind",
+                    [&](SqliteStatement& row) {
+                      const std::int64_t id = row.Int64(0);
+                      if (id < 1 || id > static_cast<std::int64_t>(data->companies.size())) {
+                        database_.SetError("a saved text names company id " + std::to_string(id));
+                        return false;
+                      }
+                      std::string text;
+                      if (!row.Text(2, &text)) return false;
+                      data->companies[static_cast<std::size_t>(id - 1)].saved_texts[row.Int32(1)] =
+                          std::move(text);
+                      return true;
+                    });
+}
+
+}  // namespace vintor::books

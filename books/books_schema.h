@@ -1,0 +1,25 @@
+// The tables of a books file and the marker that tells a books file from any other SQLite
+// database. docs/books-library.md describes every table.
+#pragma once
+
+#include <string>
+
+#include "books/sqlite_database.h"
+
+namespace vintor::books {
+
+inline constexpr char kBooksFormatName[] = "vintor books";
+inline constexpr int kBooksFormatVersion = 1;
+
+// Creates the empty tables and the format marker in a new database.
+bool CreateBooksTables(SqliteDatabase& database);
+
+// Creates the indexes that are not part of a table's key. Run after the bulk insert, when
+// building an index in one pass is much cheaper than keeping it up to date row by row.
+bool CreateBooksIndexes(SqliteDatabase& database);
+
+// True when the database carries the marker of this format and version. False with *error
+// saying why (not a database at all, another kind of database, another version).
+bool IsBooksDatabase(SqliteDatabase& database, std::string* error);
+
+}  // namespace vintor::books

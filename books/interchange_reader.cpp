@@ -1,0 +1,447 @@
+#include "books/interchange_reader.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "books/interchange_fields.h"
+#include "books/tax_accounts.h"
+#include "text/encoding.h"
+
+namespace vintor::books {
+namespace {
+
+using namespace interchange;
+
+constexpr std::int32_t kMaxInt32 = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t kMinInt32 = std::numeric_limits<std::int32_t>::min();
+
+std::string Join(const Columns& columns) {
+  std::string joined;
+  for (const std::string_view column : columns) {
+    if (!joined.empty()) joined += ',';
+    joined.append(column);
+  }
+  return joined;
+}
+
+std::string InCompany(std::int32_t data_number) {
+  return " in company " + std::to_string(data_number);
+}
+
+std::string Period(const Company& company) {
+  return std::to_string(company.first_day) + "-" + std::to_string(company.last_day);
+}
+
+}  // namespace
+
+bool InterchangeReader::Read(BooksData* data, std::string* error) {
+  const bool read =
+      ReadTable(kCompaniesFile, kCompaniesColumns, &InterchangeReader::ReadCompany) &&
+      ReadTable(kAccountsFile, kAccountsColumns, &InterchangeReader::ReadAccount) &&
+      CheckAccountReferences() &&
+      ReadTable(kOpeningsFile, kOpeningsColumns, &InterchangeReader::ReadOpening) &&
+      ReadTable(kVouchersFile, kVouchersColumns, &InterchangeReader::ReadVoucher) &&
+      ReadTable(kJournalFile, kJournalColumns, &InterchangeReader::ReadJournalLine) &&
+      CheckVouchers() && ReadTable(kUsersFile, kUsersColumns, &InterchangeReader::ReadUser) &&
+      ReadTable(kBooksFile, kBooksColumns, &InterchangeReader::ReadBooksRow) &&
+      (rows_in_books_file_ == 1 ||
+       Fail(kBooksFile, 2, "a row with the current user must follow the header")) &&
+      ReadTable(kErasFile, kErasColumns, &InterchangeReader::ReadEra) &&
+      ReadTable(kFoldersFile, kFoldersColumns, &InterchangeReader::ReadFolder) && ReadNotes();
+  if (!read) {
+    *error = error_;
+    return false;
+  }
+  *data = std::move(data_);
+  return true;
+}
+
+bool InterchangeReader::Fail(std::string_view file, int line, std::string_view message) {
+  error_.assign(file);
+  if (line > 0) error_.append(":").append(std::to_string(line));
+  error_.append(": ").append(message);
+  return false;
+}
+
+bool InterchangeReader::LoadText(std::string_view file, std::string* cp932) {
+  std::string utf8;
+  const std::string path = JoinPath(folder_, file);
+  if (!os_.ReadWholeFile(path, &utf8)) {
+    return Fail(file, 0, os_.FileExists(path) ? "cannot be read" : "is missing");
+  }
+  if (utf8.starts_with("\xEF\xBB\xBF")) return Fail(file, 1, "starts with a byte-order mark");
+  if (text::Utf8ToCp932(utf8, cp932)) return true;
+  // Only on failure: convert line by line to name the line and the character.
+  std::size_t start = 0;
+  for (int line = 1; start <= utf8.size(); ++line) {
+    std::size_t end = utf8.find('\n', start);
+    if (end == std::string::npos) end = utf8.size();
+    std::string converted, problem;
+    if (!text::Utf8ToCp932(std::string_view(utf8).substr(start, end - start), &converted,
+                           &problem)) {
+      return Fail(file, line, problem);
+    }
+    start = end + 1;
+  }
+  return Fail(file, 0, "is not UTF-8 text that CP932 can hold");
+}
+
+bool InterchangeReader::ReadTable(std::string_view file, const Columns& columns,
+                                  RowHandler handler) {
+  std::string text;
+  if (!LoadText(file, &text)) return false;
+  CsvReader csv(text);
+  CsvRecord record;
+  const bool has_header = csv.Next(&record);
+  if (csv.failed()) return Fail(file, csv.problem_line(), csv.problem());
+  if (!has_header || record.fields.size() != columns.size() ||
+      !std::equal(columns.begin(), columns.end(), record.fields.begin())) {
+    return Fail(file, 1, "the header must be \"" + Join(columns) + "\"");
+  }
+  while (csv.Next(&record)) {
+    if (record.fields.size() != columns.size()) {
+      return Fail(file, record.line,
+                  std::to_string(record.fields.size()) + " fields, " +
+                      std::to_string(columns.size()) + " expected");
+    }
+    InterchangeRow row(file, record, columns);
+    if (!(this->*handler)(row)) {
+      error_ = row.error();
+      return false;
+    }
+  }
+  if (csv.failed()) return Fail(file, csv.problem_line(), csv.problem());
+  return true;
+}
+
+bool InterchangeReader::FindCompany(InterchangeRow& row, std::int32_t data_number,
+                                    std::size_t* company) {
+  const auto found = company_index_.find(data_number);
+  if (found == company_index_.end())
+    return row.Fail("unknown company " + std::to_string(data_number));
+  *company = found->second;
+  return true;
+}
+
+bool InterchangeReader::ReadCompany(InterchangeRow& row) {
+  Company company;
+  company.data_number = row.Int32(0, 1, kMaxInt32);
+  company.data_id = row.Text(1, kDataIdBytes, true);
+  company.name = row.Text(2, kCompanyNameBytes, true);
+  company.first_day = row.Date(3);
+  company.last_day = row.Date(4);
+  company.has_cost_schedule = row.Flag(5);
+  company.interim_settlement = row.Flag(6);
+  company.introduction_month = static_cast<std::int16_t>(row.Int32(7, 0, 99));
+  company.companies_act = row.Flag(8);
+  company.tax_included = row.Flag(9);
+  if (!row.ok()) return false;
+  if (company.introduction_month > 12 && company.introduction_month != 99) {
+    return row.FailColumn(
+        7, std::to_string(company.introduction_month) + " is neither 0, a month 1-12 nor 99");
+  }
+  if (company_index_.contains(company.data_number))
+    return row.Fail("duplicate data_number " + std::to_string(company.data_number));
+  if (!data_ids_.insert(company.data_id).second)
+    return row.Fail("duplicate data_id \"" + company.data_id + "\"");
+  if (company.last_day < company.first_day) {
+    return row.Fail("last_day " + std::to_string(company.last_day) + " is before first_day " +
+                    std::to_string(company.first_day));
+  }
+  // YYYYMMDD + 10000 is the same day a year later (or no day at all after 29 February,
+  // which still sorts right), so the period must end before it.
+  if (company.last_day >= company.first_day + 10'000)
+    return row.Fail("the period " + Period(company) + " is longer than a year");
+  company_index_.emplace(company.data_number, data_.companies.size());
+  data_.companies.emplace_back().company = std::move(company);
+  states_.emplace_back();
+  return true;
+}
+
+bool InterchangeReader::ReadAccount(InterchangeRow& row) {
+  const std::int32_t data_number = row.Int32(0, 1, kMaxInt32);
+  Account account;
+  account.key = row.Int32(1, 1, kMaxInt32);
+  account.formal_name = row.Text(2, kFormalNameBytes, true);
+  account.statement_name = row.Text(3, kStatementNameBytes, false);
+  account.character = row.Character(4);
+  account.kind = static_cast<std::int8_t>(row.Int32(5, 0, 3));
+  account.debit_nature = row.Flag(6);
+  account.no_ledger_1 = row.Flag(7);
+  account.no_ledger_2 = row.Flag(8);
+  account.formula = row.Text(9, 0, false);
+  std::size_t company = 0;
+  if (!row.ok() || !FindCompany(row, data_number, &company)) return false;
+  if (account.kind == kKindTotal) {
+    std::vector<FormulaTerm> terms;
+    std::string problem;
+    if (!ParseFormula(account.formula, &terms, &problem)) return row.FailColumn(9, problem);
+  } else if (!account.formula.empty()) {
+    return row.FailColumn(9, "only a total account (kind 2) has a formula");
+  }
+  const auto key = [&account] { return std::to_string(account.key); };
+  const bool has_sub_number = account.key % 10'000 != 0;
+  if (account.kind == kKindSubAccount && !has_sub_number)
+    return row.Fail("sub-account " + key() + " has no sub-account number (key % 10000 is 0)");
+  if (account.kind != kKindSubAccount && has_sub_number)
+    return row.Fail("account " + key() + " has a sub-account number but is not of kind 1");
+  CompanyState& state = states_[company];
+  CompanyBooks& books = data_.companies[company];
+  if (!state.accounts.emplace(account.key, books.accounts.size()).second)
+    return row.Fail("duplicate key " + key() + InCompany(data_number));
+  if (account.kind != kKindTotal) {
+    state.has_debit_tax_account |= account.character == kDebitTaxCharacter;
+    state.has_credit_tax_account |= account.character == kCreditTaxCharacter;
+  } else {
+    pending_accounts_.push_back({row.line(), company, books.accounts.size()});
+  }
+  if (account.kind == kKindSubAccount)
+    pending_accounts_.push_back({row.line(), company, books.accounts.size()});
+  books.accounts.push_back(std::move(account));
+  return true;
+}
+
+// A sub-account's main account and a formula's accounts may come later in the chart (a
+// section's total usually precedes its accounts), so they are checked once it is complete.
+bool InterchangeReader::CheckAccountReferences() {
+  for (const PendingAccount& pending : pending_accounts_) {
+    const CompanyBooks& books = data_.companies[pending.company];
+    const CompanyState& state = states_[pending.company];
+    const Account& account = books.accounts[pending.account];
+    const std::string in_company = InCompany(books.company.data_number);
+    if (account.kind == kKindSubAccount) {
+      const std::int32_t main_key = account.key / 10'000 * 10'000;
+      const auto main = state.accounts.find(main_key);
+      if (main == state.accounts.end()) {
+        return Fail(kAccountsFile, pending.line,
+                    "sub-account " + std::to_string(account.key) + " has no main account " +
+                        std::to_string(main_key) + in_company);
+      }
+      if (books.accounts[main->second].kind == kKindTotal) {
+        return Fail(kAccountsFile, pending.line,
+                    "the main account " + std::to_string(main_key) + " of sub-account " +
+                        std::to_string(account.key) + " is a total account");
+      }
+      continue;
+    }
+    std::vector<FormulaTerm> terms;
+    std::string problem;
+    ParseFormula(account.formula, &terms, &problem);
+    for (const FormulaTerm& term : terms) {
+      if (term.is_mask) continue;
+      const auto named = state.accounts.find(term.key);
+      if (named == state.accounts.end()) {
+        return Fail(kAccountsFile, pending.line,
+                    "formula: unknown account " + std::to_string(term.key) + in_company);
+      }
+      const std::int8_t kind = books.accounts[named->second].kind;
+      if (kind != kKindPosting && kind != kKindNoLedger) {
+        return Fail(kAccountsFile, pending.line,
+                    "formula: account " + std::to_string(term.key) + " is of kind " +
+                        std::to_string(kind) + "; a formula names accounts of kind 0 or 3");
+      }
+    }
+  }
+  return true;
+}
+
+bool InterchangeReader::ReadOpening(InterchangeRow& row) {
+  const std::int32_t data_number = row.Int32(0, 1, kMaxInt32);
+  OpeningBalance opening;
+  opening.key = row.Int32(1, 1, kMaxInt32);
+  opening.amount = row.Amount(2);
+  std::size_t company = 0;
+  if (!row.ok() || !FindCompany(row, data_number, &company)) return false;
+  CompanyState& state = states_[company];
+  CompanyBooks& books = data_.companies[company];
+  const auto account = [&] { return std::to_string(opening.key) + InCompany(data_number); };
+  const auto found = state.accounts.find(opening.key);
+  if (found == state.accounts.end()) return row.Fail("unknown account " + account());
+  if (books.accounts[found->second].kind == kKindTotal)
+    return row.Fail("opening balance of total account " + account());
+  if (!state.opening_keys.insert(opening.key).second)
+    return row.Fail("duplicate opening balance of account " + account());
+  books.openings.push_back(opening);
+  return true;
+}
+
+bool InterchangeReader::ReadVoucher(InterchangeRow& row) {
+  const std::int32_t data_number = row.Int32(0, 1, kMaxInt32);
+  Voucher voucher;
+  voucher.journal_key = row.Int32(1, 1, kMaxInt32);
+  voucher.number = row.Int32(2, kMinInt32, kMaxInt32);
+  voucher.date = row.Date(3);
+  voucher.period_kind = static_cast<std::int16_t>(row.Int32(4, 0, 18));
+  std::size_t company = 0;
+  if (!row.ok()) return false;
+  if (voucher.period_kind != kPeriodMonth && voucher.period_kind != kPeriodInterim &&
+      voucher.period_kind != kPeriodYearEnd) {
+    return row.FailColumn(4, std::to_string(voucher.period_kind) + " is not 0, 15 or 18");
+  }
+  if (!FindCompany(row, data_number, &company)) return false;
+  CompanyState& state = states_[company];
+  CompanyBooks& books = data_.companies[company];
+  if (voucher.date < books.company.first_day || voucher.date > books.company.last_day) {
+    return row.Fail("date " + std::to_string(voucher.date) + " is outside the period " +
+                    Period(books.company) + " of company " + std::to_string(data_number));
+  }
+  if (!state.vouchers.emplace(voucher.journal_key, books.vouchers.size()).second) {
+    return row.Fail("duplicate journal_key " + std::to_string(voucher.journal_key) +
+                    InCompany(data_number));
+  }
+  state.voucher_states.emplace_back().line = row.line();
+  books.vouchers.push_back(std::move(voucher));
+  return true;
+}
+
+bool InterchangeReader::CheckPostingAccount(InterchangeRow& row, std::size_t company,
+                                            std::int32_t key) {
+  const CompanyState& state = states_[company];
+  const CompanyBooks& books = data_.companies[company];
+  const auto account = [&] { return std::to_string(key) + InCompany(books.company.data_number); };
+  const auto found = state.accounts.find(key);
+  if (found == state.accounts.end()) return row.Fail("unknown account " + account());
+  if (books.accounts[found->second].kind == kKindTotal)
+    return row.Fail("posting to total account " + account());
+  return true;
+}
+
+bool InterchangeReader::ReadJournalLine(InterchangeRow& row) {
+  const std::int32_t data_number = row.Int32(0, 1, kMaxInt32);
+  const std::int32_t journal_key = row.Int32(1, 1, kMaxInt32);
+  JournalLine line;
+  line.line_number = row.Int32(2, 1, kMaxInt32);
+  line.debit_key = row.Int32(3, 0, kMaxInt32);
+  line.debit_amount = row.Amount(4);
+  line.debit_tax = row.Amount(5);
+  line.credit_key = row.Int32(6, 0, kMaxInt32);
+  line.credit_amount = row.Amount(7);
+  line.credit_tax = row.Amount(8);
+  line.description = row.Text(9, kDescriptionBytes, false);
+  std::size_t company = 0;
+  if (!row.ok() || !FindCompany(row, data_number, &company)) return false;
+  CompanyState& state = states_[company];
+  const auto voucher_name = [&] { return std::to_string(journal_key) + InCompany(data_number); };
+  const auto voucher = state.vouchers.find(journal_key);
+  if (voucher == state.vouchers.end()) return row.Fail("unknown voucher " + voucher_name());
+  const std::uint64_t line_key =
+      static_cast<std::uint64_t>(journal_key) << 32 | static_cast<std::uint32_t>(line.line_number);
+  if (!state.line_keys.insert(line_key).second) {
+    return row.Fail("duplicate line " + std::to_string(line.line_number) + " of voucher " +
+                    voucher_name());
+  }
+  if (line.debit_key == 0 && line.credit_key == 0)
+    return row.Fail("the line has neither a debit nor a credit account");
+  if (line.debit_key == 0 && (line.debit_amount != 0 || line.debit_tax != 0))
+    return row.Fail("a debit amount without a debit_key");
+  if (line.credit_key == 0 && (line.credit_amount != 0 || line.credit_tax != 0))
+    return row.Fail("a credit amount without a credit_key");
+  if (line.debit_key != 0 && !CheckPostingAccount(row, company, line.debit_key)) return false;
+  if (line.credit_key != 0 && !CheckPostingAccount(row, company, line.credit_key)) return false;
+  if (line.debit_tax != 0 && !state.has_debit_tax_account) {
+    return row.Fail("debit_tax needs an account with the character " +
+                    FormatCharacter(kDebitTaxCharacter) + InCompany(data_number));
+  }
+  if (line.credit_tax != 0 && !state.has_credit_tax_account) {
+    return row.Fail("credit_tax needs an account with the character " +
+                    FormatCharacter(kCreditTaxCharacter) + InCompany(data_number));
+  }
+  VoucherState& totals = state.voucher_states[voucher->second];
+  // Each amount is below 10^15 in magnitude, so only a voucher of thousands of lines can
+  // overflow; it is refused rather than wrapped.
+  if (__builtin_add_overflow(totals.debits, line.debit_amount + line.debit_tax, &totals.debits) ||
+      __builtin_add_overflow(totals.credits, line.credit_amount + line.credit_tax,
+                             &totals.credits)) {
+    return row.Fail("the totals of voucher " + voucher_name() + " overflow");
+  }
+  if (totals.first_journal_line == 0) totals.first_journal_line = row.line();
+  data_.companies[company].vouchers[voucher->second].lines.push_back(std::move(line));
+  return true;
+}
+
+bool InterchangeReader::CheckVouchers() {
+  for (std::size_t company = 0; company < states_.size(); ++company) {
+    const CompanyBooks& books = data_.companies[company];
+    for (std::size_t k = 0; k < books.vouchers.size(); ++k) {
+      const VoucherState& totals = states_[company].voucher_states[k];
+      const std::string voucher = "voucher " + std::to_string(books.vouchers[k].journal_key) +
+                                  " of company " + std::to_string(books.company.data_number);
+      if (totals.first_journal_line == 0)
+        return Fail(kVouchersFile, totals.line, voucher + " has no lines");
+      if (totals.debits != totals.credits) {
+        return Fail(kJournalFile, totals.first_journal_line,
+                    voucher + " does not balance: debits " + FormatAmount(totals.debits) +
+                        ", credits " + FormatAmount(totals.credits));
+      }
+    }
+  }
+  return true;
+}
+
+bool InterchangeReader::ReadUser(InterchangeRow& row) {
+  User user;
+  user.user_id = row.Text(0, kUserIdBytes, true);
+  user.name = row.Text(1, kUserNameBytes, false);
+  user.selected_first = row.Int32(2, kMinInt32, kMaxInt32);
+  user.selected_data = row.Int32(3, 0, kMaxInt32);
+  std::size_t company = 0;
+  if (!row.ok()) return false;
+  if (user.selected_data != 0 && !FindCompany(row, user.selected_data, &company)) return false;
+  if (!user_ids_.insert(user.user_id).second)
+    return row.Fail("duplicate user_id \"" + user.user_id + "\"");
+  data_.users.push_back(std::move(user));
+  return true;
+}
+
+bool InterchangeReader::ReadBooksRow(InterchangeRow& row) {
+  if (++rows_in_books_file_ > 1) return row.Fail("only one row may follow the header");
+  data_.current_user = row.Text(0, kUserIdBytes, false);
+  if (!row.ok()) return false;
+  if (!data_.current_user.empty() && !user_ids_.contains(data_.current_user))
+    return row.Fail("unknown user \"" + data_.current_user + "\"");
+  return true;
+}
+
+bool InterchangeReader::ReadEra(InterchangeRow& row) {
+  Era era;
+  era.id = row.Int32(0, kMinInt32, kMaxInt32);
+  era.first_day = row.Date(1);
+  era.name = row.Text(2, kEraNameBytes, true);
+  if (!row.ok()) return false;
+  if (!era_ids_.insert(era.id).second) return row.Fail("duplicate id " + std::to_string(era.id));
+  if (!data_.eras.empty() && era.first_day <= data_.eras.back().first_day) {
+    return row.Fail("first_day " + std::to_string(era.first_day) +
+                    " does not follow the previous era's " +
+                    std::to_string(data_.eras.back().first_day));
+  }
+  data_.eras.push_back(std::move(era));
+  return true;
+}
+
+bool InterchangeReader::ReadFolder(InterchangeRow& row) {
+  Folder folder;
+  folder.type = row.Int32(0, 0, 1);
+  folder.path = row.Text(1, kFolderPathBytes, false);
+  if (!row.ok()) return false;
+  if (!folder_types_.insert(folder.type).second)
+    return row.Fail("duplicate type " + std::to_string(folder.type));
+  if (!folder.path.empty() && !EndsWithSeparator(folder.path))
+    return row.FailColumn(1, "must end with a separator");
+  data_.folders.push_back(std::move(folder));
+  return true;
+}
+
+bool InterchangeReader::ReadNotes() {
+  for (CompanyBooks& books : data_.companies) {
+    for (const int kind : kNotesKinds) {
+      const std::string file = NotesFileName(books.company.data_number, kind);
+      if (!os_.FileExists(JoinPath(folder_, file))) continue;
+      std::string text;
+      if (!LoadText(file, &text)) return false;
+      books.saved_texts[kind] = std::move(text);
+    }
+  }
+  return true;
+}
+
+}  // namespace vintor::books

@@ -1,0 +1,95 @@
+// The import half of the interchange format (see interchange.h): reads the tables of a
+// folder in a fixed order (companies, accounts, openings, vouchers, journal, users, books,
+// eras, folders, then the notes texts), checks every row as it goes and stops at the first
+// problem. Checks that need a whole table (a sub-account's main account, the accounts a
+// formula names, a voucher's lines and balance) run when that table has been read.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "books/books_data.h"
+#include "books/interchange_row.h"
+#include "books/interchange_tables.h"
+#include "os/os.h"
+
+namespace vintor::books {
+
+class InterchangeReader {
+ public:
+  // os is not owned and must outlive the reader.
+  InterchangeReader(os::Os& os, std::string folder) : os_(os), folder_(std::move(folder)) {}
+
+  // One reader reads once. False with *error set on the first problem; *data is then
+  // untouched.
+  bool Read(BooksData* data, std::string* error);
+
+ private:
+  using RowHandler = bool (InterchangeReader::*)(InterchangeRow& row);
+
+  struct VoucherState {
+    int line = 0;                // of the voucher in vouchers.csv
+    int first_journal_line = 0;  // of its first line in journal.csv, 0 while it has none
+    std::int64_t debits = 0;     // amounts plus tax
+    std::int64_t credits = 0;
+  };
+
+  struct CompanyState {
+    std::unordered_map<std::int32_t, std::size_t> accounts;  // key -> chart index
+    std::unordered_map<std::int32_t, std::size_t> vouchers;  // journal_key -> index
+    std::vector<VoucherState> voucher_states;                // parallel to the vouchers
+    std::unordered_set<std::uint64_t> line_keys;             // journal_key << 32 | line
+    std::unordered_set<std::int32_t> opening_keys;
+    bool has_debit_tax_account = false;
+    bool has_credit_tax_account = false;
+  };
+
+  // An account whose references are checked once the chart is complete.
+  struct PendingAccount {
+    int line = 0;
+    std::size_t company = 0;
+    std::size_t account = 0;
+  };
+
+  bool ReadTable(std::string_view file, const interchange::Columns& columns, RowHandler handler);
+  // Reads a file of the folder as UTF-8 and converts it to CP932.
+  bool LoadText(std::string_view file, std::string* cp932);
+  bool Fail(std::string_view file, int line, std::string_view message);
+
+  bool ReadCompany(InterchangeRow& row);
+  bool ReadAccount(InterchangeRow& row);
+  bool ReadOpening(InterchangeRow& row);
+  bool ReadVoucher(InterchangeRow& row);
+  bool ReadJournalLine(InterchangeRow& row);
+  bool ReadUser(InterchangeRow& row);
+  bool ReadBooksRow(InterchangeRow& row);
+  bool ReadEra(InterchangeRow& row);
+  bool ReadFolder(InterchangeRow& row);
+  bool CheckAccountReferences();
+  bool CheckVouchers();
+  bool ReadNotes();
+
+  // Sets *company to the index of data_number's company; fails the row when there is none.
+  bool FindCompany(InterchangeRow& row, std::int32_t data_number, std::size_t* company);
+  // Fails the row unless key names an account of the company that takes postings.
+  bool CheckPostingAccount(InterchangeRow& row, std::size_t company, std::int32_t key);
+
+  os::Os& os_;
+  const std::string folder_;
+  std::string error_;
+  BooksData data_;
+  std::unordered_map<std::int32_t, std::size_t> company_index_;  // data_number -> index
+  std::vector<CompanyState> states_;                             // parallel to the companies
+  std::unordered_set<std::string> data_ids_;
+  std::unordered_set<std::string> user_ids_;
+  std::unordered_set<std::int32_t> era_ids_;
+  std::unordered_set<int> folder_types_;
+  std::vector<PendingAccount> pending_accounts_;
+  int rows_in_books_file_ = 0;
+};
+
+}  // namespace vintor::books

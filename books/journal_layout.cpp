@@ -1,0 +1,134 @@
+#include "books/journal_layout.h"
+
+#include <algorithm>
+
+#include "books/tax_accounts.h"
+
+namespace vintor::books {
+namespace {
+
+// The side bits of one line per main code; a line touches at most four accounts.
+class LineSides {
+ public:
+  void Add(std::int32_t key, std::uint8_t side) {
+    if (key == 0) return;
+    const std::int32_t main_code = key / 10000;
+    for (int k = 0; k < count_; ++k) {
+      if (entries_[k].main_code == main_code) {
+        entries_[k].side |= side;
+        return;
+      }
+    }
+    entries_[count_++] = {main_code, side};
+  }
+
+  void Emit(const Voucher& voucher, std::int64_t line_id, std::vector<Posting>* postings) const {
+    for (int k = 0; k < count_; ++k) {
+      postings->push_back(
+          {entries_[k].main_code, voucher.date, line_id, entries_[k].side, voucher.period_kind});
+    }
+  }
+
+ private:
+  struct Entry {
+    std::int32_t main_code;
+    std::uint8_t side;
+  };
+  Entry entries_[4] = {};
+  int count_ = 0;
+};
+
+}  // namespace
+
+std::uint8_t CompoundMarker(int debit_lines, int credit_lines) {
+  if (debit_lines == 1 && credit_lines > 1) return 18;
+  if (debit_lines > 1 && credit_lines == 1) return 33;
+  if (debit_lines > 1 && credit_lines > 1) return 34;
+  return 0;
+}
+
+bool LayOutJournal(const CompanyBooks& books, std::int64_t first_line_id, JournalLayout* layout,
+                   std::string* error) {
+  std::vector<const Voucher*> vouchers;
+  vouchers.reserve(books.vouchers.size());
+  std::size_t line_count = 0;
+  for (const Voucher& voucher : books.vouchers) {
+    vouchers.push_back(&voucher);
+    line_count += voucher.lines.size();
+  }
+  std::sort(vouchers.begin(), vouchers.end(), [](const Voucher* a, const Voucher* b) {
+    return a->date != b->date ? a->date < b->date : a->journal_key < b->journal_key;
+  });
+  // The voucher cursor finds a voucher by its key alone.
+  {
+    std::vector<std::int32_t> keys;
+    keys.reserve(vouchers.size());
+    for (const Voucher* voucher : vouchers) keys.push_back(voucher->journal_key);
+    std::sort(keys.begin(), keys.end());
+    const auto repeated = std::adjacent_find(keys.begin(), keys.end());
+    if (repeated != keys.end()) {
+      *error = "two vouchers have the journal key " + std::to_string(*repeated);
+      return false;
+    }
+  }
+
+  const TaxAccounts tax = FindTaxAccounts(books.accounts);
+  layout->lines.clear();
+  layout->postings.clear();
+  layout->lines.reserve(line_count);
+  layout->postings.reserve(line_count * 2);
+  std::vector<int> order;
+  for (const Voucher* voucher : vouchers) {
+    int debit_lines = 0;
+    int credit_lines = 0;
+    std::int32_t only_debit_key = 0;
+    std::int32_t only_credit_key = 0;
+    for (const JournalLine& line : voucher->lines) {
+      if (line.debit_key != 0) {
+        ++debit_lines;
+        only_debit_key = line.debit_key;
+      }
+      if (line.credit_key != 0) {
+        ++credit_lines;
+        only_credit_key = line.credit_key;
+      }
+    }
+    const std::uint8_t marker = CompoundMarker(debit_lines, credit_lines);
+    order.resize(voucher->lines.size());
+    for (std::size_t k = 0; k < order.size(); ++k) order[k] = static_cast<int>(k);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+      return voucher->lines[a].line_number < voucher->lines[b].line_number;
+    });
+    for (const int position : order) {
+      const JournalLine& line = voucher->lines[position];
+      LaidOutLine laid_out;
+      laid_out.voucher = voucher;
+      laid_out.line = &line;
+      laid_out.position = position;
+      laid_out.marker = marker;
+      laid_out.shown_debit_key =
+          line.debit_key == 0 && debit_lines == 1 ? only_debit_key : line.debit_key;
+      laid_out.shown_credit_key =
+          line.credit_key == 0 && credit_lines == 1 ? only_credit_key : line.credit_key;
+      const std::int64_t line_id = first_line_id + static_cast<std::int64_t>(layout->lines.size());
+      layout->lines.push_back(laid_out);
+
+      LineSides sides;
+      sides.Add(line.debit_key, kPostingDebit);
+      sides.Add(line.credit_key, kPostingCredit);
+      if (line.debit_tax != 0) sides.Add(tax.debit_tax_key, kPostingDebit);
+      if (line.credit_tax != 0) sides.Add(tax.credit_tax_key, kPostingCredit);
+      sides.Emit(*voucher, line_id, &layout->postings);
+    }
+  }
+  // Line ids grow with the date, so ordering by main code and line id is ordering by main
+  // code, date and line id: the order of the postings table's key, which makes the bulk
+  // insert an append.
+  std::sort(layout->postings.begin(), layout->postings.end(),
+            [](const Posting& a, const Posting& b) {
+              return a.main_code != b.main_code ? a.main_code < b.main_code : a.line_id < b.line_id;
+            });
+  return true;
+}
+
+}  // namespace vintor::books

@@ -1,0 +1,60 @@
+// How the journal of a company is laid out in the books file so that the library's ledger
+// and voucher cursors are plain index scans:
+//   - every journal line gets an id in ledger order (date, journal key, line number), so a
+//     range of ids is a range of the ledger;
+//   - every line carries its voucher's compound marker and the keys the ledger shows;
+//   - one posting per account main code and line tells on which side (debit 2, credit 1,
+//     both 3) the account appears in that line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "books/books_data.h"
+
+namespace vintor::books {
+
+// Sides of a posting, as the ledger line's side byte shows them.
+inline constexpr std::uint8_t kPostingCredit = 1;
+inline constexpr std::uint8_t kPostingDebit = 2;
+inline constexpr std::uint8_t kPostingBoth = 3;
+
+// The compound marker of a voucher with debit_lines lines that name a debit account and
+// credit_lines lines that name a credit account: 0 when neither side has more than one,
+// 18 for one debit and several credits, 33 for several debits and one credit, 34 for
+// several on both sides (and 0 for any other, unbalanced, shape).
+std::uint8_t CompoundMarker(int debit_lines, int credit_lines);
+
+struct LaidOutLine {
+  const Voucher* voucher = nullptr;
+  const JournalLine* line = nullptr;
+  int position = 0;  // index of the line in voucher->lines, for reading back in order
+  std::uint8_t marker = 0;
+  // The keys the ledger shows: a side left empty on this line shows the voucher's only
+  // account on that side, when it has exactly one, so a one-to-many voucher names its
+  // single counter account on every line.
+  std::int32_t shown_debit_key = 0;
+  std::int32_t shown_credit_key = 0;
+};
+
+struct Posting {
+  std::int32_t main_code = 0;
+  std::int32_t date = 0;
+  std::int64_t line_id = 0;
+  std::uint8_t side = 0;
+  std::int16_t period_kind = kPeriodMonth;  // the voucher's: closing periods are chosen apart
+};
+
+struct JournalLayout {
+  std::vector<LaidOutLine> lines;  // line i has the id first_line_id + i
+  std::vector<Posting> postings;   // ordered by main code, then date and line id
+};
+
+// Lays out the journal of one company with line ids counting from first_line_id. The
+// debit-tax and credit-tax accounts additionally get every line with a debit or credit
+// tax. False with *error when two vouchers share a journal key.
+bool LayOutJournal(const CompanyBooks& books, std::int64_t first_line_id, JournalLayout* layout,
+                   std::string* error);
+
+}  // namespace vintor::books

@@ -1,0 +1,113 @@
+#include "books/rule_kamoku.h"
+
+#include <cstring>
+
+#include "books/books_codes.h"
+#include "books/total_formula.h"
+#include "text/cp932.h"
+
+namespace vintor::books {
+namespace {
+
+void FillRecord(const Account& account, const AccountTotals& totals,
+                platform::StKAMOKUSUMINFO* record) {
+  std::memset(record, 0, sizeof *record);
+  record->key = account.key;
+  text::CopyBounded(account.formal_name, record->formal_name);
+  text::CopyBounded(account.statement_name, record->statement_name);
+  record->ledger_flag_1 = account.no_ledger_1 ? 1 : 0;
+  record->ledger_flag_2 = account.no_ledger_2 ? 1 : 0;
+  record->kind = account.kind;
+  record->debit_nature = account.debit_nature ? 1 : 0;
+  record->character = account.character;
+  static_assert(sizeof record->debit_1 == sizeof totals.debit_1);
+  std::memcpy(record->debit_1, totals.debit_1, sizeof record->debit_1);
+  std::memcpy(record->debit_2, totals.debit_2, sizeof record->debit_2);
+  std::memcpy(record->credit_1, totals.credit_1, sizeof record->credit_1);
+  std::memcpy(record->credit_2, totals.credit_2, sizeof record->credit_2);
+}
+
+}  // namespace
+
+int RuleKamoku::MoveReady(int, int, int, const platform::StFINDINFO*, const void*, int) {
+  records_.clear();
+  ready_ = false;
+  position_ = 0;
+  if (!session_.is_open()) return kCodeNotOpen;
+  const CompanyRecord* company = selection_.Current();
+  if (company == nullptr) return kCodeNoCompany;
+  const Chart* chart = session_.ChartOf(*company);
+  if (chart == nullptr) return kCodeQueryFailed;
+
+  TotalsByKey totals;
+  SqliteStatement query = session_.database()->Prepare(
+      "SELECT key, slot, debit_1, credit_1, debit_2, credit_2 FROM monthly_totals"
+      " WHERE company_id = ?");
+  if (!query.valid() || !query.Bind(1, company->id)) return kCodeQueryFailed;
+  for (;;) {
+    const auto step = query.Step();
+    if (step == SqliteStatement::StepResult::kDone) break;
+    if (step == SqliteStatement::StepResult::kError) return kCodeQueryFailed;
+    const std::int64_t slot = query.Int64(1);
+    if (slot < 0 || slot >= kTotalsSlots) return kCodeQueryFailed;
+    AccountTotals& account = totals[query.Int32(0)];
+    account.debit_1[slot] = query.Int64(2);
+    account.credit_1[slot] = query.Int64(3);
+    account.debit_2[slot] = query.Int64(4);
+    account.credit_2[slot] = query.Int64(5);
+  }
+
+  std::vector<platform::StKAMOKUSUMINFO> records(chart->accounts().size());
+  for (std::size_t k = 0; k < records.size(); ++k) {
+    const Account& account = chart->accounts()[k];
+    if (account.kind != kKindTotal) {
+      const auto found = totals.find(account.key);
+      FillRecord(account, found != totals.end() ? found->second : AccountTotals(), &records[k]);
+      continue;
+    }
+    TotalFormula formula;
+    std::string why;
+    if (!TotalFormula::Parse(account.formula, &formula, &why)) return kCodeBadFormula;
+    AccountTotals computed;
+    if (const int code = formula.Evaluate(*chart, totals, &computed); code != platform::kSuccess) {
+      return code;
+    }
+    FillRecord(account, computed, &records[k]);
+  }
+  records_ = std::move(records);
+  ready_ = true;
+  return platform::kSuccess;
+}
+
+int RuleKamoku::GetSumCount(std::int32_t* count) {
+  if (count == nullptr) return kCodeBadArgument;
+  if (!ready_) return kCodeNotReady;
+  *count = static_cast<std::int32_t>(records_.size());
+  return platform::kSuccess;
+}
+
+int RuleKamoku::SetMovePos(std::int32_t position) {
+  if (!ready_) return kCodeNotReady;
+  if (position < 0 || static_cast<std::size_t>(position) > records_.size()) {
+    return kCodeBadArgument;
+  }
+  position_ = static_cast<std::size_t>(position);
+  return platform::kSuccess;
+}
+
+int RuleKamoku::MoveNext(platform::StKAMOKUSUMINFO* totals) {
+  if (totals == nullptr) return kCodeBadArgument;
+  if (!ready_) return kCodeNotReady;
+  if (position_ >= records_.size()) return platform::kEndOfRecords;
+  *totals = records_[position_++];
+  return platform::kSuccess;
+}
+
+int RuleKamoku::MoveFinish() {
+  records_.clear();
+  ready_ = false;
+  position_ = 0;
+  return platform::kSuccess;
+}
+
+}  // namespace vintor::books

@@ -1,0 +1,253 @@
+// The `tavrel` command (see tavrel_command.h and docs/tavrel.md). Exit status: 0 done,
+// 1 the input was refused or the books could not be read or written, 2 a usage error.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "books/books_data.h"
+#include "books/books_location.h"
+#include "books/books_store.h"
+#include "books/generator.h"
+#include "books/interchange.h"
+#include "books/tavrel_command.h"
+#include "os/os.h"
+#include "text/encoding.h"
+
+#ifdef _WIN32
+#include <windows.h>
+//
+#include <shellapi.h>
+#endif
+
+namespace vintor::books {
+namespace {
+
+constexpr int kDone = 0;
+constexpr int kRefused = 1;
+constexpr int kUsageError = 2;
+
+// Writes CP932 text to a stream in the terminal's charset: UTF-8 on Linux; on Windows the
+// console's own wide characters, or the CP932 bytes themselves when the stream is
+// redirected (the code page of the system the product runs on).
+void Print(std::FILE* stream, const std::string& cp932) {
+#ifdef _WIN32
+  HANDLE handle = ::GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+  DWORD mode = 0;
+  std::wstring wide;
+  if (::GetConsoleMode(handle, &mode) && text::Cp932ToUtf16(cp932, &wide)) {
+    DWORD written = 0;
+    ::WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    return;
+  }
+  std::fwrite(cp932.data(), 1, cp932.size(), stream);
+#else
+  std::string utf8;
+  if (!text::Cp932ToUtf8(cp932, &utf8)) utf8 = cp932;
+  std::fwrite(utf8.data(), 1, utf8.size(), stream);
+#endif
+  std::fflush(stream);
+}
+
+int Refuse(const std::string& message) {
+  Print(stderr, "tavrel: " + message + "\n");
+  return kRefused;
+}
+
+std::string Environment(const std::string& name) {
+  std::string value;
+#ifdef _WIN32
+  std::wstring wide_name;
+  if (!text::Cp932ToUtf16(name, &wide_name)) return {};
+  const wchar_t* wide = ::_wgetenv(wide_name.c_str());
+  if (wide == nullptr || !text::Utf16ToCp932(wide, &value)) return {};
+#else
+  const char* utf8 = std::getenv(name.c_str());
+  if (utf8 == nullptr || !text::Utf8ToCp932(utf8, &value)) return {};
+#endif
+  return value;
+}
+
+// The arguments after the program name, converted to CP932. False with *error naming an
+// argument that CP932 cannot hold.
+bool Arguments([[maybe_unused]] int argc, [[maybe_unused]] char** argv,
+               std::vector<std::string>* arguments, std::string* error) {
+#ifdef _WIN32
+  // The narrow argv would come in the ANSI code page, which need not be 932.
+  int count = 0;
+  wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (wide == nullptr) {
+    *error = "the command line cannot be read";
+    return false;
+  }
+  bool converted = true;
+  for (int k = 1; k < count && converted; ++k) {
+    std::string argument;
+    converted = text::Utf16ToCp932(wide[k], &argument, error);
+    arguments->push_back(std::move(argument));
+  }
+  ::LocalFree(wide);
+  return converted;
+#else
+  for (int k = 1; k < argc; ++k) {
+    std::string argument;
+    if (!text::Utf8ToCp932(argv[k], &argument, error)) return false;
+    arguments->push_back(std::move(argument));
+  }
+  return true;
+#endif
+}
+
+// Writes the books file, creating its folder first when it is missing.
+int Store(os::Os& os, const std::string& path, const BooksData& data) {
+  if (!CreateFoldersFor(os, path)) return Refuse("cannot create the folder " + FolderOf(path));
+  std::string error;
+  if (!WriteBooksFile(os, path, data, &error)) return Refuse(error);
+  return kDone;
+}
+
+std::string SettingsFolder(const std::string& books_path) {
+#ifdef _WIN32
+  constexpr const char* kSeparator = "\\";
+#else
+  constexpr const char* kSeparator = "/";
+#endif
+  return FolderOf(books_path) + "vintor-settings" + kSeparator;
+}
+
+const Company* FindCompany(const BooksData& data, std::int32_t data_number) {
+  for (const CompanyBooks& books : data.companies) {
+    if (books.company.data_number == data_number) return &books.company;
+  }
+  return nullptr;
+}
+
+int RunSample(os::Os& os, const std::string& path) {
+  const std::string folder = os.ProgramFolder() + "sample-books";
+  if (!os.IsFolder(folder)) return Refuse("the sample books are not installed: " + folder);
+  BooksData data;
+  std::string error;
+  if (!ReadInterchange(os, folder, &data, &error)) return Refuse("sample-books/" + error);
+  if (data.companies.empty() || data.users.empty())
+    return Refuse("the sample books have no company or no user");
+  // A sample cannot know the folders of this machine: an empty settings folder becomes
+  // the one beside the books file, as for generated books.
+  bool has_settings = false;
+  for (Folder& settings : data.folders) {
+    if (settings.type != 1) continue;
+    has_settings = true;
+    if (settings.path.empty()) settings.path = SettingsFolder(path);
+  }
+  if (!has_settings) data.folders.push_back({1, SettingsFolder(path)});
+  if (data.current_user.empty()) data.current_user = data.users.front().user_id;
+  const Company& company = data.companies.front().company;
+  for (User& user : data.users) {
+    if (user.user_id == data.current_user) user.selected_data = company.data_number;
+  }
+  if (const int status = Store(os, path, data); status != kDone) return status;
+  Print(stdout, "the sample books are in " + path + "; user " + data.current_user + " selects " +
+                    std::to_string(company.data_number) + " " + company.name + "\n");
+  return kDone;
+}
+
+int RunList(const std::string& path) {
+  BooksData data;
+  std::string error;
+  if (!ReadBooksFile(path, &data, &error)) return Refuse(error);
+  std::string out = "books " + path + "\nusers\n";
+  const auto pad = [](std::string text, std::size_t width) {
+    // CP932 bytes match the terminal columns: one for a half-width, two for a full-width
+    // character.
+    if (text.size() < width) text.append(width - text.size(), ' ');
+    return text;
+  };
+  for (const User& user : data.users) {
+    out += user.user_id == data.current_user ? "  * " : "    ";
+    out += pad(user.user_id, 12) + " " + pad(user.name, 20) + " selects ";
+    out += user.selected_data == 0 ? "none" : std::to_string(user.selected_data);
+    out += "\n";
+  }
+  out += "company data\n";
+  for (const CompanyBooks& books : data.companies) {
+    const Company& c = books.company;
+    out += "    " + pad(std::to_string(c.data_number), 6) + " " + pad(c.data_id, 15) + " " +
+           pad(c.name, 30) + " " + std::to_string(c.first_day) + "-" + std::to_string(c.last_day);
+    if (c.has_cost_schedule) out += " cost-schedule";
+    if (c.interim_settlement) out += " interim";
+    if (c.introduction_month == 99) out += " past-results";
+    if (c.introduction_month >= 1 && c.introduction_month <= 12)
+      out += " introduced-in-month-" + std::to_string(c.introduction_month);
+    if (c.companies_act) out += " companies-act";
+    if (c.tax_included) out += " tax-included";
+    out += "\n";
+  }
+  Print(stdout, out);
+  return kDone;
+}
+
+int Run(os::Os& os, const TavrelCommand& command) {
+  std::string error;
+  const std::string path =
+      ResolveBooksPath(command.books_path, Environment, kNativePathStyle, &error);
+  if (path.empty()) return Refuse(error);
+  switch (command.action) {
+    case TavrelAction::kHelp:
+      Print(stdout, TavrelUsage());
+      return kDone;
+    case TavrelAction::kSample:
+      return RunSample(os, path);
+    case TavrelAction::kImport: {
+      BooksData data;
+      if (!ReadInterchange(os, command.folder, &data, &error)) return Refuse(error);
+      return Store(os, path, data);
+    }
+    case TavrelAction::kExport: {
+      BooksData data;
+      if (!ReadBooksFile(path, &data, &error)) return Refuse(error);
+      if (!WriteInterchange(os, command.folder, data, &error)) return Refuse(error);
+      return kDone;
+    }
+    case TavrelAction::kGenerate: {
+      const BooksData data =
+          GenerateBooks(command.accounts, command.lines, command.seed, SettingsFolder(path));
+      return Store(os, path, data);
+    }
+    case TavrelAction::kList:
+      return RunList(path);
+    case TavrelAction::kSelect: {
+      if (!SelectCompany(path, command.user_id, command.data_number, &error)) return Refuse(error);
+      BooksData data;
+      if (ReadBooksFile(path, &data, &error)) {
+        if (const Company* company = FindCompany(data, command.data_number)) {
+          Print(stdout, "user " + command.user_id + " selects " +
+                            std::to_string(company->data_number) + " " + company->name + "\n");
+        }
+      }
+      return kDone;
+    }
+  }
+  return kUsageError;
+}
+
+}  // namespace
+}  // namespace vintor::books
+
+int main(int argc, char** argv) {
+  using namespace vintor::books;
+  std::vector<std::string> arguments;
+  std::string error;
+  if (!Arguments(argc, argv, &arguments, &error)) {
+    Print(stderr, "tavrel: an argument has no CP932 form: " + error + "\n");
+    return kUsageError;
+  }
+  TavrelCommand command;
+  if (!ParseTavrelArguments(arguments, &command, &error)) {
+    Print(stderr, "tavrel: " + error + "\n\n" + TavrelUsage());
+    return kUsageError;
+  }
+  if (command.action == TavrelAction::kHelp) {
+    Print(stdout, TavrelUsage());
+    return kDone;
+  }
+  return Run(vintor::os::SystemOs(), command);
+}

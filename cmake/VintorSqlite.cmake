@@ -1,0 +1,36 @@
+# SQLite for the books. Linux links Debian's libsqlite3. The Windows build compiles the
+# SQLite amalgamation that a pinned npm package carries (better-sqlite3 12.11.1 ships
+# SQLite 3.53.2 as deps/sqlite3/sqlite3.c), so the static .exe needs no DLL and the version
+# never drifts. Either way the books link the target vintor_sqlite.
+if(TARGET vintor_sqlite)
+  return()
+endif()
+
+add_library(vintor_sqlite INTERFACE)
+
+if(WIN32)
+  include(FetchContent)
+  FetchContent_Declare(vintor_sqlite_package
+    URL https://registry.npmjs.org/better-sqlite3/-/better-sqlite3-12.11.1.tgz
+    URL_HASH SHA256=ebf0ed75a7a59dbcb3b24bbd014ef49d9f15bc328e4adcbf516f2a8fadfa2835
+    DOWNLOAD_EXTRACT_TIMESTAMP TRUE)
+  # Only the sources are wanted: the package's own build (node-gyp) is never run.
+  FetchContent_GetProperties(vintor_sqlite_package)
+  if(NOT vintor_sqlite_package_POPULATED)
+    FetchContent_Populate(vintor_sqlite_package)
+  endif()
+  set(VINTOR_SQLITE_SOURCE_DIR ${vintor_sqlite_package_SOURCE_DIR}/deps/sqlite3)
+
+  # A plain C library: none of the program's options (no CP932 literals, no -Werror) apply
+  # to code that is not ours. The books use one connection per thread, open no extensions
+  # and declare no foreign keys.
+  add_library(vintor_sqlite_amalgamation STATIC ${VINTOR_SQLITE_SOURCE_DIR}/sqlite3.c)
+  target_compile_definitions(vintor_sqlite_amalgamation
+    PRIVATE SQLITE_THREADSAFE=0 SQLITE_OMIT_LOAD_EXTENSION SQLITE_DEFAULT_FOREIGN_KEYS=0)
+  target_compile_options(vintor_sqlite_amalgamation PRIVATE -w)
+  target_include_directories(vintor_sqlite_amalgamation SYSTEM PUBLIC ${VINTOR_SQLITE_SOURCE_DIR})
+  target_link_libraries(vintor_sqlite INTERFACE vintor_sqlite_amalgamation)
+else()
+  find_package(SQLite3 REQUIRED)
+  target_link_libraries(vintor_sqlite INTERFACE SQLite::SQLite3)
+endif()
