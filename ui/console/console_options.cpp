@@ -1,0 +1,222 @@
+#include "ui/console/console_options.h"
+
+#include <string_view>
+
+namespace vintor::ui::console {
+namespace {
+
+constexpr std::size_t kUserIdLimit = 64;
+
+enum class Option {
+  kBooks,
+  kUser,
+  kData,
+  kFrom,
+  kTo,
+  kEquity,
+  kLedger,
+  kNoLedger,
+  kOut,
+  kYes,
+  kNo,
+  kQuiet,
+  kHelp
+};
+
+struct KnownOption {
+  std::string_view name;
+  Option option;
+  bool takes_value;
+};
+
+constexpr KnownOption kOptions[] = {
+    {"--books", Option::kBooks, true},    {"--user", Option::kUser, true},
+    {"--data", Option::kData, true},      {"--from", Option::kFrom, true},
+    {"--to", Option::kTo, true},          {"--equity", Option::kEquity, true},
+    {"--ledger", Option::kLedger, false}, {"--no-ledger", Option::kNoLedger, false},
+    {"--out", Option::kOut, true},        {"--yes", Option::kYes, false},
+    {"--no", Option::kNo, false},         {"--quiet", Option::kQuiet, false},
+    {"--help", Option::kHelp, false},     {"-h", Option::kHelp, false},
+};
+
+const KnownOption* FindOption(std::string_view name) {
+  for (const KnownOption& known : kOptions) {
+    if (known.name == name) return &known;
+  }
+  return nullptr;
+}
+
+bool IsDigits(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// An argument as a message may show it: converted when it converts, else its bytes.
+std::string Shown(std::string_view argument, TerminalCharset charset) {
+  std::string cp932;
+  std::string ignored;
+  if (FromTerminal(argument, charset, &cp932, &ignored)) return cp932;
+  std::string escaped;
+  for (unsigned char byte : argument) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    escaped += "\\x";
+    escaped += kHex[byte >> 4];
+    escaped += kHex[byte & 0xF];
+  }
+  return escaped;
+}
+
+class Parser {
+ public:
+  Parser(const std::string& current_folder, TerminalCharset charset, ConsoleOptions* options,
+         std::string* error)
+      : current_folder_(current_folder), charset_(charset), options_(*options), error_(*error) {}
+
+  bool Parse(const std::vector<std::string>& arguments) {
+    bool options_ended = false;
+    for (std::size_t k = 0; k < arguments.size(); ++k) {
+      const std::string& argument = arguments[k];
+      if (!options_ended && argument == "--") {
+        options_ended = true;
+        continue;
+      }
+      // A hand-shake starts with a number, which may be negative; anything else that
+      // starts with a dash is meant as an option.
+      const bool option_like =
+          argument.size() > 1 && argument[0] == '-' && !(argument[1] >= '0' && argument[1] <= '9');
+      if (options_ended || !option_like) {
+        if (options_.handshake) return Fail("余分な引数があります: " + Shown(argument, charset_));
+        options_.handshake = argument;
+        continue;
+      }
+      const std::size_t equals = argument.find('=');
+      const std::string name = argument.substr(0, equals);
+      const KnownOption* known = FindOption(name);
+      if (known == nullptr) return Fail("不明なオプションです: " + Shown(argument, charset_));
+      if (!known->takes_value) {
+        if (equals != std::string::npos) return Fail(name + " は値をとりません。");
+        if (!Apply(*known, "")) return false;
+        continue;
+      }
+      std::string value;
+      if (equals != std::string::npos) {
+        value = argument.substr(equals + 1);
+      } else if (k + 1 < arguments.size() && arguments[k + 1].rfind("--", 0) != 0) {
+        value = arguments[++k];
+      } else {
+        return Fail(name + " には値が必要です。");
+      }
+      if (!Apply(*known, value)) return false;
+    }
+    return true;
+  }
+
+ private:
+  bool Apply(const KnownOption& known, const std::string& raw) {
+    const std::string name(known.name);
+    std::string value;
+    std::string conversion_error;
+    if (!FromTerminal(raw, charset_, &value, &conversion_error))
+      return Fail(name + " の値を扱えません: " + conversion_error);
+    switch (known.option) {
+      case Option::kBooks:
+        if (value.empty()) return Fail(name + " にはファイルを指定してください。");
+        return Set(name, &options_.books_file, MakeAbsolute(value, current_folder_));
+      case Option::kUser:
+        if (value.empty() || value.size() > kUserIdLimit)
+          return Fail(name + " には64バイトまでの利用者IDを指定してください。");
+        return Set(name, &options_.user_id, value);
+      case Option::kData:
+        // Data numbers are 32-bit: at most 2147483647.
+        if (!IsDigits(value) || value.size() > 10 || std::stoll(value) > INT32_MAX)
+          return Fail(name + " には会計データの番号を指定してください: " + value);
+        return Set(name, &options_.data_number, static_cast<std::int32_t>(std::stoll(value)));
+      case Option::kFrom:
+      case Option::kTo:
+        // The month edits take at most two digits; whether the months make a range is the
+        // dialog's check.
+        if (!IsDigits(value) || value.size() > 2)
+          return Fail(name + " には月を数字2桁までで指定してください: " + value);
+        return Set(name,
+                   known.option == Option::kFrom ? &options_.choices.start_month
+                                                 : &options_.choices.end_month,
+                   value);
+      case Option::kEquity:
+        if (value != "1" && value != "2")
+          return Fail(name + " には 1 (株主資本) か 2 (社員資本) を指定してください: " + value);
+        return Set(name, &options_.choices.equity_statement_kind, value == "1" ? 1 : 2);
+      case Option::kLedger:
+      case Option::kNoLedger:
+        if (options_.choices.ledger)
+          return Fail("--ledger と --no-ledger は一つだけ指定してください。");
+        options_.choices.ledger = known.option == Option::kLedger;
+        return true;
+      case Option::kOut:
+        if (value.empty()) return Fail(name + " にはファイルを指定してください。");
+        return Set(name, &options_.choices.output_path, MakeAbsolute(value, current_folder_));
+      case Option::kYes:
+      case Option::kNo:
+        if (options_.answers != AnswerPolicy::kAsk)
+          return Fail("--yes と --no は一つだけ指定してください。");
+        options_.answers = known.option == Option::kYes ? AnswerPolicy::kYes : AnswerPolicy::kNo;
+        return true;
+      case Option::kQuiet:
+        options_.quiet = true;
+        return true;
+      case Option::kHelp:
+        options_.help = true;
+        return true;
+    }
+    return true;
+  }
+
+  template <class T, class V>
+  bool Set(const std::string& name, std::optional<T>* field, V value) {
+    if (field->has_value()) return Fail(name + " が2回指定されています。");
+    *field = std::move(value);
+    return true;
+  }
+
+  bool Fail(std::string message) {
+    error_ = std::move(message);
+    return false;
+  }
+
+  const std::string& current_folder_;
+  TerminalCharset charset_;
+  ConsoleOptions& options_;
+  std::string& error_;
+};
+
+}  // namespace
+
+bool ParseConsoleOptions(const std::vector<std::string>& arguments,
+                         const std::string& current_folder, TerminalCharset charset,
+                         ConsoleOptions* options, std::string* error) {
+  *options = ConsoleOptions();
+  return Parser(current_folder, charset, options, error).Parse(arguments);
+}
+
+std::string ConsoleUsage(const std::string& program_name) {
+  return "使い方: " + program_name +
+         " [オプション] [呼び出し元の引数]\n"
+         "\n"
+         "  --books ファイル  会計データのファイル\n"
+         "  --user ID         利用者ID\n"
+         "  --data 番号       会計データの番号\n"
+         "  --from 月         集計期間の開始月 (1～12)\n"
+         "  --to 月           集計期間の終了月 (1～12)\n"
+         "  --equity 1|2      1: 株主資本等変動計算書  2: 社員資本等変動計算書\n"
+         "  --ledger          総勘定元帳の情報を出力する\n"
+         "  --no-ledger       総勘定元帳の情報を出力しない\n"
+         "  --out ファイル    出力先のXMLファイル\n"
+         "  --yes             確認にはすべて「はい」と答える\n"
+         "  --no              確認にはすべて「いいえ」と答える\n"
+         "  --quiet           お知らせのメッセージを表示しない\n"
+         "  --help            この説明を表示する\n"
+         "\n"
+         "指定しなかった項目は、標準入力が端末であれば問い合わせます。そうでなければ\n"
+         "提案どおりとし、答えのない確認は「いいえ」とします。\n"
+         "呼び出し元の引数: ウィンドウ番号,メッセージ番号,機能番号,[出力先]\n";
+}
+
+}  // namespace vintor::ui::console
