@@ -29,8 +29,7 @@ struct WalkFigures {
 // Every account of the selected company, in chart order, and each one's ledger over the
 // whole period, line by line.
 bool WalkEveryLedger(platform::AccountingLibrary& library, WalkFigures* figures) {
-  auto* companies =
-      library.DataManager().GetSet<platform::ClSetData>(platform::kSetCompanyData, 1);
+  auto* companies = library.DataManager().GetSet<platform::ClSetData>(platform::kSetCompanyData, 1);
   const platform::StDATAINFO* company = companies ? companies->GetSelectedInfo() : nullptr;
   if (company == nullptr) return false;
   std::unique_ptr<platform::ClRuleKamoku> totals = library.NewRuleKamoku();

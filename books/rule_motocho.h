@@ -2,10 +2,10 @@
 // journal key and line number. Closing vouchers are in it only when the range ends with
 // their closing period: year-end ones when the last date is the period's last day, interim
 // ones when the company closes an interim period and the last date is that period's day
-// (or the display record asks for the interim period). The ledger of a main account includes the lines of its
-// sub-accounts; the two consumption-tax accounts also get every line with a tax part on
-// their side. Each line says on which side the account stands (kSideDebit, kSideCredit,
-// or 3 for both).
+// (or the display record asks for the interim period). The ledger of a main account includes the
+// lines of its sub-accounts; the two consumption-tax accounts also get every line with a tax part
+// on their side. Each line says on which side the account stands (kSideDebit, kSideCredit, or 3 for
+// both).
 //
 // The cursor streams from one prepared statement that is reused for every account: each
 // ledger is one range of the postings table's key, so walking every account's ledger reads

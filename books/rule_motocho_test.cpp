@@ -121,11 +121,14 @@ TEST_F(RuleMotochoTest, OnlyLinesWithinTheDatesCount) {
     std::vector<std::int32_t> journal_keys;
   };
   const Case cases[] = {
-      {20240601, 20240630, {3, 4}}, {20240610, 20240610, {3, 4}}, {20240611, 20240929, {5}},
+      {20240601, 20240630, {3, 4}},
+      {20240610, 20240610, {3, 4}},
+      {20240611, 20240929, {5}},
       {20240930, 20240930, {7}},  // a range ending with the interim period holds its voucher
       {20240401, 20240930, {1, 3, 4, 5, 7}},
       {20240401, 20241031, {1, 3, 4, 5}},  // past the interim period: its voucher is out
-      {20250331, 20250331, {6}},    {20240401, 20250330, {1, 3, 4, 5}},
+      {20250331, 20250331, {6}},
+      {20240401, 20250330, {1, 3, 4, 5}},
       {20250401, 20250430, {}},
   };
   for (const Case& c : cases) {

@@ -20,9 +20,9 @@ inline constexpr unsigned kYesNo = 0x04;
 inline constexpr unsigned kIconQuestion = 0x20;
 inline constexpr unsigned kIconExclamation = 0x30;
 inline constexpr unsigned kIconInformation = 0x40;
-inline constexpr unsigned kWarning = kIconExclamation | kOk;        // 0x30
-inline constexpr unsigned kInformation = kIconInformation | kOk;    // 0x40
-inline constexpr unsigned kQuestion = kIconQuestion | kYesNo;       // 0x24
+inline constexpr unsigned kWarning = kIconExclamation | kOk;      // 0x30
+inline constexpr unsigned kInformation = kIconInformation | kOk;  // 0x40
+inline constexpr unsigned kQuestion = kIconQuestion | kYesNo;     // 0x24
 inline constexpr int kAnswerOk = 1;
 inline constexpr int kAnswerYes = 6;
 inline constexpr int kAnswerNo = 7;
@@ -37,8 +37,8 @@ struct SaveFileRequest {
   std::string initial_folder;
   std::string initial_name;
   std::string default_extension;
-  std::string filter;        // "Xml Files (*.xml)|*.xml||"
-  unsigned options = 0;      // OFN_* flags
+  std::string filter;    // "Xml Files (*.xml)|*.xml||"
+  unsigned options = 0;  // OFN_* flags
 };
 
 class Desktop {

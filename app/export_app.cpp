@@ -1,0 +1,275 @@
+#include "app/export_app.h"
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+
+#include "app/installation_check.h"
+#include "app/note_text.h"
+#include "app/totalling_conditions.h"
+#include "statements/fixed_amount.h"
+#include "statements/report_writer.h"
+#include "statements/statement_aggregator.h"
+#include "text/cp932.h"
+#include "text/decimal.h"
+
+namespace vintor::app {
+
+namespace {
+
+constexpr const char* kTitle = "決算書";
+constexpr const char* kWriteFailed =
+    "XMLファイルの出力に失敗しました。\n\nアプリケーションを終了します。";
+constexpr const char* kFinished =
+    "決算書情報の出力が終了しました。\n\nアプリケーションを終了します。";
+
+// Notes whose content the report cannot carry, in the order the warning lists them.
+struct UnsupportedNote {
+  int display_index;
+  const char* line;
+};
+constexpr std::array kUnsupportedNotes = {
+    UnsupportedNote{32, "・会計上の見積もりに関する注記\n"},
+    UnsupportedNote{20, "・会計上の見積もりの変更に関する注記\n"},
+    UnsupportedNote{21, "・誤謬の訂正に関する注記\n"},
+    UnsupportedNote{16, "・金融商品に関する注記\n"},
+    UnsupportedNote{17, "・賃貸等不動産に関する注記\n"},
+    UnsupportedNote{33, "・収益認識に関する注記\n"},
+};
+
+// " YYYY/MM/DD～YYYY/MM/DD" of the period, as the dialog shows it.
+std::string PeriodText(std::int32_t first, std::int32_t last) {
+  char text[51];
+  std::snprintf(text, sizeof text, " %04d/%02d/%02d～%04d/%02d/%02d", first / 10000,
+                first % 10000 / 100, first % 100, last / 10000, last % 10000 / 100, last % 100);
+  return text;
+}
+
+}  // namespace
+
+// The warning for displayed notes that the tax application cannot take over; empty when
+// none of them is displayed.
+std::string UnsupportedNotesWarning(const std::uint8_t (&display_flags)[50]) {
+  std::string lines;
+  for (const UnsupportedNote& note : kUnsupportedNotes) {
+    if (display_flags[note.display_index] != 0) lines += note.line;
+  }
+  if (lines.empty()) return lines;
+  return "以下の注記は連動に対応していません。\nこれらの注記はCorvel上で手入力してください。\n\n" +
+         lines + "\nこれらの注記を除いて処理を続行します。";
+}
+
+ExportApp::ExportApp(ExportEnvironment environment, Edition edition)
+    : env_(std::move(environment)), edition_(std::move(edition)) {}
+
+ExportApp::~ExportApp() = default;
+
+bool ExportApp::Start(const std::string& arguments) {
+  platform::ClAccConnect& connection = env_.library.Connection();
+  connection.SetTitle(kTitle);
+  connection.SetAppType(edition_.app_type);
+  connection.SetUseDataType(1);
+  if (connection.Initiate() != platform::kSuccess) {
+    // The library has said why. No host has been read yet, so none is told; the exit
+    // status still reports the failure instead of a finished run.
+    result_code_ = kResultFailed;
+    return false;
+  }
+  connection_opened_ = true;
+
+  if (ParseHostHandshake(arguments, &handshake_)) {
+    launched_by_host_ = true;
+    env_.host_windows.Enable(handshake_.host_window, false);
+    connection.SetOwnerWindow(handshake_.host_window);
+  }
+
+  // The definition file of the installation and SUPPORT.INF lie beside the program.
+  env_.os.ChangeCurrentFolder(env_.os.ProgramFolder());
+
+  if (CheckInstallation(true, env_.os, env_.path_style, connection, handshake_.host_window) == 0) {
+    result_code_ = kResultFailed;
+    return false;
+  }
+
+  const int link = connection.ExpSysLink();
+  if (link != platform::kSuccess) {
+    result_code_ = link == 1 ? kResultCancelled : kResultFailed;
+    return false;
+  }
+
+  // A record that is not found stays zero: the dialog refuses it (no Companies Act flag).
+  platform::StDATAINFO record{};
+  ReadSelectedDataRecord(&record);
+  platform::StSHOHIZEIINFO tax{};
+  ReadTaxSettings(&tax, record.data_id);
+
+  const ui::WindowHandle parent = launched_by_host_ ? handshake_.host_window : 0;
+  conditions::ConditionsDialog dialog(env_.library, env_.os, env_.desktop, env_.path_style,
+                                      edition_.settings_file_name, parent);
+  FillDialog(dialog, record);
+  if (env_.show_conditions(dialog) == ui::kDialogCancelled) {
+    result_code_ = kResultCancelled;
+    return false;
+  }
+  return TotalAndWrite(dialog, record, tax);
+}
+
+bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
+                              const platform::StDATAINFO& record,
+                              const platform::StSHOHIZEIINFO& tax) {
+  const std::int32_t start_month = text::ParseDecimal(dialog.start_month_text);
+  const std::int32_t end_month = text::ParseDecimal(dialog.end_month_text);
+  const std::string output_path = dialog.output_path;
+  const std::int16_t equity_kind = dialog.equity_statement_kind;
+  const std::int32_t ledger_requested = dialog.ledger_requested;
+
+  ui::ProgressWindow progress(env_.progress_view);
+  if (launched_by_host_) env_.host_windows.SetParent(progress.Handle(), handshake_.host_window);
+  progress.Show();
+  env_.desktop.BeginWaitCursor();
+  progress.ResetProgress();
+
+  statements::StatementAggregator aggregator(env_.library);
+  aggregator.set_progress_window(&progress);
+  aggregator.set_line_list(&statement_lines_);
+  aggregator.set_ledger_requested(ledger_requested != 0);
+  statements::ReportWriter writer(env_.os, env_.desktop, edition_.product_display_name);
+  writer.set_progress_window(&progress);
+  writer.set_line_list(&statement_lines_);
+  writer.set_owner_window(progress.Handle());
+  writer.set_equity_choice(equity_kind);
+
+  platform::StFINDINFO find{};
+  BuildTotallingConditions(env_.library, &find, &record, start_month, end_month);
+
+  bool written = false;
+  try {
+    // A failed aggregation is not reported: the report carries what the lines hold.
+    aggregator.Run(tax.tax_included != 0, find, record);
+
+    std::int32_t notes_enabled = 0;
+    if (aggregator.ReadNotesMode() && aggregator.ReadNotesEntered()) {
+      std::uint8_t display_flags[50] = {};
+      aggregator.ReadDisplayFlags(display_flags);
+      notes_enabled = 1;
+      std::string note_text;
+      aggregator.ReadNoteText(&note_text);
+      note_lines_ = SplitNoteText(note_text);
+      const std::string warning = UnsupportedNotesWarning(display_flags);
+      if (!warning.empty())
+        env_.desktop.ShowMessage(progress.Handle(), warning, kTitle, ui::kWarning);
+    }
+
+    writer.set_notes_flag(notes_enabled);
+    writer.set_start_position(static_cast<std::int16_t>(aggregator.progress_position()));
+    const std::int16_t function_number =
+        launched_by_host_ ? handshake_.function_number : kStandAloneFunctionNumber;
+    written = writer.WriteReport(output_path, function_number, record);
+  } catch (const statements::FixedAmountOverflow&) {
+    // An amount too large to total: nothing is written, the run fails like a failed write.
+    written = false;
+  }
+
+  progress.End();
+  env_.desktop.RestoreWaitCursor();
+  if (!written) {
+    env_.desktop.ShowMessage(progress.Handle(), kWriteFailed, kTitle, ui::kWarning);
+    result_code_ = kResultFailed;
+    env_.desktop.EndWaitCursor();
+    return false;
+  }
+
+  // A host dictated the destination: the saved path stays the one the user chose last.
+  std::optional<std::string> saved_path;
+  if (!launched_by_host_) saved_path = output_path;
+  dialog.WriteSavedSettings(static_cast<std::int16_t>(start_month),
+                            static_cast<std::int16_t>(end_month), equity_kind, ledger_requested,
+                            saved_path);
+  env_.desktop.ShowMessage(progress.Handle(), kFinished, kTitle, ui::kInformation);
+  env_.desktop.EndWaitCursor();
+  return true;
+}
+
+void ExportApp::FillDialog(conditions::ConditionsDialog& dialog,
+                           const platform::StDATAINFO& record) {
+  platform::ClSysUser* users = env_.library.DataManager().GetSysUserObject();
+  char user_id[65] = {};
+  std::int32_t first = 0;
+  std::int32_t second = 0;
+  if (users != nullptr) {
+    users->GetCurUserID(user_id, sizeof user_id);
+    users->GetSelectedNo(user_id, &first, &second);
+  }
+  dialog.user_id = text::FieldText(user_id);
+  dialog.selection_numbers = {first, second};
+  dialog.past_results_flag = record.introduction_month == 99 ? 1 : 0;
+  dialog.fixed_output_path = launched_by_host_ ? handshake_.output_path : std::string();
+  dialog.period_end_date = record.last_day;
+  dialog.introduction_month = record.introduction_month;
+  dialog.period_start_date = record.first_day;
+  // " %s" in 51 bytes: a longer name is cut after its last whole character.
+  dialog.company_name_text =
+      " " + std::string(text::PrefixOnCharacterBoundary(text::FieldText(record.company_name), 49));
+  dialog.period_text = PeriodText(record.first_day, record.last_day);
+  dialog.company_law_flag = record.companies_act;
+}
+
+bool ExportApp::ReadSelectedDataRecord(platform::StDATAINFO* record) {
+  platform::ClDataMgr& data = env_.library.DataManager();
+  auto* companies = data.GetSet<platform::ClSetData>(platform::kSetCompanyData, 1);
+  platform::ClSysUser* users = data.GetSysUserObject();
+  if (companies == nullptr || users == nullptr) return false;
+  char user_id[65] = {};
+  users->GetCurUserID(user_id, sizeof user_id);
+  std::int32_t first = 0;
+  std::int32_t second = 0;
+  users->GetSelectedNo(user_id, &first, &second);
+
+  std::memset(record, 0, sizeof *record);
+  platform::SetCursor cursor = nullptr;
+  companies->GetDatCursor(&cursor);
+  companies->ReadyDat(cursor, 0);
+  bool found = false;
+  platform::StDATAINFO candidate{};
+  while (companies->WalkDat(&candidate, cursor) == platform::kSuccess) {
+    if (candidate.data_number == second) {
+      *record = candidate;
+      found = true;
+      break;
+    }
+  }
+  companies->ReleaseDatCursor(cursor);
+  return found;
+}
+
+bool ExportApp::ReadTaxSettings(platform::StSHOHIZEIINFO* settings, const char* data_id) {
+  platform::ClDataMgr& data = env_.library.DataManager();
+  auto* tax = data.GetSet<platform::ClSetShohizei>(platform::kSetTax, 1);
+  if (tax == nullptr) return false;
+  tax->AttachSetMgr(data.GetSetMgr());
+  tax->SetCurDataID(data_id);
+  platform::StSHOHIZEIINFO read{};
+  if (tax->Get(&read) != platform::kSuccess) return false;
+  *settings = read;
+  return true;
+}
+
+void ExportApp::Exit() {
+  statement_lines_.Clear();
+  note_lines_.clear();
+  // Closed even when the connection never opened: the library tidies up after itself.
+  platform::ClAccConnect& connection = env_.library.Connection();
+  connection.LogOut();
+  connection.Terminate();
+  connection.Release();
+  if (launched_by_host_) {
+    ui::HostWindows& host = env_.host_windows;
+    host.BringToForeground(handshake_.host_window);
+    host.Enable(handshake_.host_window, true);
+    host.PostMessage(handshake_.host_window, handshake_.host_message, CompletionWParam(handshake_),
+                     result_code_);
+    host.Enable(handshake_.host_window, true);
+  }
+}
+
+}  // namespace vintor::app

@@ -1,0 +1,96 @@
+// The run of the exporter, from start to exit: it opens the library connection, reads the
+// host's hand-shake, checks the installation, reads the selected company, shows the
+// conditions dialog, totals the accounts, writes the report, tells the user the outcome
+// and, at exit, tells the host.
+//
+// ExportApp reaches the outside only through the seams it is given: the accounting
+// library, the OS, the desktop, the host windows and the views that main() chooses.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/host_handshake.h"
+#include "conditions/conditions_dialog.h"
+#include "conditions/path_style.h"
+#include "os/os.h"
+#include "platform/library.h"
+#include "statements/statement_line_list.h"
+#include "ui/host_windows.h"
+#include "ui/progress_window.h"
+#include "ui/ui.h"
+
+namespace vintor::app {
+
+// What makes one deliverable differ from the others.
+struct Edition {
+  platform::AppType app_type;        // handed to the library connection
+  std::string product_display_name;  // "Tavrel２１ Oak", written into the report
+  std::string settings_file_name;    // "VintorOak.env"
+};
+
+// The outcome reported to a host, and the exit status on Linux.
+enum ResultCode : int {
+  kResultFinished = 0,
+  kResultCancelled = 1,
+  kResultFailed = 2,
+};
+
+// The seams of a run; nothing here is owned by the run and all of it outlives it.
+struct ExportEnvironment {
+  platform::AccountingLibrary& library;
+  os::Os& os;
+  ui::Desktop& desktop;
+  ui::HostWindows& host_windows;
+  const conditions::PathStyle& path_style;
+  // Shows the conditions dialog modally and returns how it ended (ui::kDialogExecuted or
+  // ui::kDialogCancelled).
+  std::function<int(conditions::ConditionsDialog&)> show_conditions;
+  // Renders the progress window; may be null.
+  ui::ProgressView* progress_view = nullptr;
+};
+
+class ExportApp {
+ public:
+  ExportApp(ExportEnvironment environment, Edition edition);
+  ~ExportApp();
+  ExportApp(const ExportApp&) = delete;
+  ExportApp& operator=(const ExportApp&) = delete;
+
+  // The whole run. arguments is the command-line text a host may have passed (already in
+  // CP932). False on every path that ends early or fails; the result code tells which.
+  bool Start(const std::string& arguments);
+  // Closes the library connection and tells a host the outcome. Runs once, after Start.
+  void Exit();
+
+  int result_code() const { return result_code_; }
+  bool launched_by_host() const { return launched_by_host_; }
+  const HostHandshake& handshake() const { return handshake_; }
+  const statements::StatementLineList& statement_lines() const { return statement_lines_; }
+
+ private:
+  bool ReadSelectedDataRecord(platform::StDATAINFO* record);
+  bool ReadTaxSettings(platform::StSHOHIZEIINFO* settings, const char* data_id);
+  void FillDialog(conditions::ConditionsDialog& dialog, const platform::StDATAINFO& record);
+  // Totals and writes; false after telling the user why (result code set).
+  bool TotalAndWrite(conditions::ConditionsDialog& dialog, const platform::StDATAINFO& record,
+                     const platform::StSHOHIZEIINFO& tax);
+
+  ExportEnvironment env_;
+  Edition edition_;
+  bool launched_by_host_ = false;
+  HostHandshake handshake_;
+  int result_code_ = kResultFinished;
+  bool connection_opened_ = false;
+  statements::StatementLineList statement_lines_;
+  std::vector<std::string> note_lines_;
+};
+
+// The warning shown when notes are displayed that the tax application cannot take over;
+// empty when there is none. display_flags are the display values of the note sections.
+std::string UnsupportedNotesWarning(const std::uint8_t (&display_flags)[50]);
+
+}  // namespace vintor::app

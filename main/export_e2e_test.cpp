@@ -1,0 +1,378 @@
+// The exporter end to end on Linux: the real programs on the sample books, as a user or a
+// host starts them. The report of the sample company is compared byte for byte with the
+// reviewed file main/testdata/VintorOak-sample.xml.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "books/books_data.h"
+#include "books/books_store.h"
+#include "main/program_runner.h"
+#include "os/scratch_folder.h"
+#include "text/encoding.h"
+
+namespace vintor::main::testing {
+namespace {
+
+std::string Utf8(const std::string& cp932) {
+  std::string utf8;
+  EXPECT_TRUE(text::Cp932ToUtf8(cp932, &utf8));
+  return utf8;
+}
+
+// The lines of a report that differ from another's.
+std::vector<std::string> DifferingLines(const std::string& a, const std::string& b) {
+  std::vector<std::string> differences;
+  std::size_t pa = 0;
+  std::size_t pb = 0;
+  while (pa < a.size() || pb < b.size()) {
+    const std::size_t ea = std::min(a.find('\n', pa), a.size());
+    const std::size_t eb = std::min(b.find('\n', pb), b.size());
+    const std::string la = a.substr(pa, ea - pa);
+    const std::string lb = b.substr(pb, eb - pb);
+    if (la != lb) differences.push_back(la + " | " + lb);
+    pa = ea + 1;
+    pb = eb + 1;
+  }
+  return differences;
+}
+
+// The content of the first element line that holds the text, e.g. the amount of an item.
+std::string ElementText(const std::string& report, const std::string& tag_and_label) {
+  const std::size_t at = report.find(tag_and_label);
+  if (at == std::string::npos) return "(missing)";
+  const std::size_t open_end = report.find('>', at);
+  const std::size_t close = report.find('<', open_end);
+  return report.substr(open_end + 1, close - open_end - 1);
+}
+
+std::string AttributeValue(const std::string& report, const std::string& element,
+                           const std::string& attribute) {
+  const std::size_t at = report.find("<" + element + " ");
+  if (at == std::string::npos) return "(missing)";
+  const std::size_t name = report.find(attribute + "=\"", at);
+  const std::size_t start = name + attribute.size() + 2;
+  return report.substr(start, report.find('"', start) - start);
+}
+
+class ExportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const ProgramRun sample = RunProgram({VINTOR_TAVREL_PATH, "--books", books(), "sample"});
+    ASSERT_EQ(sample.exit_status, 0) << sample.errors;
+  }
+
+  std::string books() const { return folder_.PathOf("books.db"); }
+  std::string out() const { return folder_.PathOf("out.xml"); }
+  std::string settings(const std::string& name) const {
+    return folder_.PathOf("vintor-settings/" + name);
+  }
+
+  ProgramRun Export(const std::string& program, std::vector<std::string> options,
+                    const ProgramOptions& run_options = {}) {
+    std::vector<std::string> argv = {program, "--books", books()};
+    argv.insert(argv.end(), options.begin(), options.end());
+    return RunProgram(argv, run_options);
+  }
+
+  ProgramRun ExportYear(const std::string& program) {
+    return Export(program, {"--from", "4", "--to", "3", "--equity", "1", "--ledger", "--out", out(),
+                            "--yes"});
+  }
+
+  os::ScratchFolder folder_{os::SystemOs()};
+};
+
+TEST_F(ExportTest, TheSampleReportIsTheReviewedOne) {
+  const ProgramRun run = ExportYear(VINTOR_OAK_PATH);
+  ASSERT_EQ(run.exit_status, 0) << run.errors;
+  const std::string report = ReadFileBytes(out());
+  const std::string golden = ReadFileBytes(VINTOR_SOURCE_DIR "/main/testdata/VintorOak-sample.xml");
+  ASSERT_FALSE(golden.empty());
+  EXPECT_TRUE(report == golden) << "differing lines:\n"
+                                << ::testing::PrintToString(DifferingLines(report, golden));
+  EXPECT_EQ(report.substr(0, 40), "<?xml version=\"1.0\" encoding=\"Shift_JIS\"");
+  EXPECT_NE(run.errors.find(Utf8("決算書情報の出力が終了しました。")), std::string::npos);
+
+  const ProgramRun lint = RunProgram({"/usr/bin/xmllint", "--noout", out()});
+  EXPECT_EQ(lint.exit_status, 0) << lint.errors;
+  EXPECT_FALSE(ReadFileBytes(settings("VintorOak.env")).empty());
+}
+
+TEST_F(ExportTest, TheEditionsDifferOnlyInTheirProgramName) {
+  const ProgramRun oak = ExportYear(VINTOR_OAK_PATH);
+  ASSERT_EQ(oak.exit_status, 0) << oak.errors;
+  const std::string oak_report = ReadFileBytes(out());
+  struct Case {
+    const char* program;
+    const char* settings;
+    const char* name;
+  } const cases[] = {{VINTOR_ASH_PATH, "VintorAsh.env", "Tavrel２１"},
+                     {VINTOR_ELM_PATH, "VintorElm.env", "Tavrel２１ Elm"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.program);
+    const ProgramRun run = ExportYear(c.program);
+    ASSERT_EQ(run.exit_status, 0) << run.errors;
+    const std::vector<std::string> differences = DifferingLines(ReadFileBytes(out()), oak_report);
+    ASSERT_EQ(differences.size(), 1u);
+    EXPECT_EQ(differences[0],
+              "\t\t<PROGRAMNAME>" + std::string(c.name) +
+                  "</PROGRAMNAME>\r | \t\t<PROGRAMNAME>Tavrel２１ Oak</PROGRAMNAME>\r");
+    EXPECT_FALSE(ReadFileBytes(settings(c.settings)).empty());
+  }
+}
+
+TEST_F(ExportTest, RangesTotalWhatTheMonthsHold) {
+  struct Case {
+    const char* from;
+    const char* to;
+    std::vector<std::pair<std::string, std::string>> items;  // item label, amount
+    std::vector<std::pair<std::string, std::string>> headings;
+  } const cases[] = {
+      // Inside the year, ending with the interim closing period.
+      {"4",
+       "9",
+       {{"当座預金", "1250000"}, {"仮払金", "(missing)"}, {"売掛金", "6809000"}},
+       {{"Assets", "56239253"}, {"OperatingIncome", "1559049"}, {"OrdinaryIncome", "1498533"}}},
+      // Ending with the year: the year-end closing block counts.
+      {"10",
+       "3",
+       {{"当座預金", "-450000"}, {"普通預金", "14209825"}},
+       {{"NetSales", "36260000"},
+        {"OrdinaryIncome", "3239105"},
+        {"ExtraordinaryIncome", "-50000"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.from) + "-" + c.to);
+    const ProgramRun run = Export(
+        VINTOR_OAK_PATH, {"--from", c.from, "--to", c.to, "--no-ledger", "--out", out(), "--yes"});
+    ASSERT_EQ(run.exit_status, 0) << run.errors;
+    const std::string report = ReadFileBytes(out());
+    for (const auto& [label, amount] : c.items) {
+      EXPECT_EQ(ElementText(report, "<Item Label=\"" + label + "\">"), amount) << Utf8(label);
+    }
+    for (const auto& [element, amount] : c.headings) {
+      EXPECT_EQ(AttributeValue(report, element, "Amount"), amount) << element;
+    }
+  }
+}
+
+TEST_F(ExportTest, RefusedAndCancelledRunsWriteNothing) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> options;
+    std::string message;
+  } const cases[] = {
+      {"past results", {"--data", "2"}, "過去実績データは、連携の対象として使用できません。"},
+      {"not converted for the Companies Act", {"--data", "3"}, "会社法(H18.5施行)に対応していない"},
+      {"a month range running backwards",
+       {"--from", "5", "--to", "4"},
+       "集計期間に誤りがあります。"},
+      {"a company that does not exist", {"--data", "9"}, "選択された会計データ(9)がありません。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::string> options = c.options;
+    options.insert(options.end(), {"--out", out(), "--yes"});
+    const ProgramRun run = Export(VINTOR_OAK_PATH, options);
+    EXPECT_EQ(run.exit_status, 1) << run.errors;
+    EXPECT_NE(run.errors.find(Utf8(c.message)), std::string::npos) << run.errors;
+    EXPECT_EQ(ReadFileBytes(out()), "");
+    EXPECT_EQ(ReadFileBytes(settings("VintorOak.env")), "");
+  }
+}
+
+TEST_F(ExportTest, AFailedWriteLeavesTheDestinationAsItWas) {
+  const std::string before = "the report of last year\r\n";
+  {
+    std::FILE* file = std::fopen(out().c_str(), "wb");
+    std::fwrite(before.data(), 1, before.size(), file);
+    std::fclose(file);
+  }
+  ProgramOptions limited;
+  limited.file_size_limit = 4096;  // the report is larger: its writing fails part way
+  const ProgramRun run = Export(
+      VINTOR_OAK_PATH, {"--from", "4", "--to", "3", "--ledger", "--out", out(), "--yes"}, limited);
+  EXPECT_EQ(run.exit_status, 2) << run.errors;
+  EXPECT_NE(run.errors.find(Utf8("XMLファイルの出力に失敗しました。")), std::string::npos);
+  EXPECT_EQ(ReadFileBytes(out()), before);
+  EXPECT_EQ(folder_.Names(), (std::vector<std::string>{"books.db", "out.xml"}));
+  EXPECT_EQ(ReadFileBytes(settings("VintorOak.env")), "");
+}
+
+// Books whose cash account ends at 10^14 yen, an amount too large to total.
+books::BooksData BooksBeyondTheLimit() {
+  books::BooksData data;
+  data.current_user = "admin";
+  books::User admin;
+  admin.user_id = "admin";
+  admin.selected_data = 1;
+  data.users.push_back(admin);
+  books::CompanyBooks company;
+  company.company.data_number = 1;
+  company.company.data_id = "BIG";
+  company.company.name = "大口商事";
+  company.company.first_day = 20250401;
+  company.company.last_day = 20260331;
+  books::Account cash;
+  cash.key = 1110000;
+  cash.formal_name = "現金";
+  cash.character = 0x80880001;
+  books::Account sales;
+  sales.key = 4110000;
+  sales.formal_name = "売上高";
+  sales.character = 0x40888001;
+  sales.debit_nature = false;
+  company.accounts = {cash, sales};
+  const std::int64_t largest = 999'999'999'999'999;  // 99 999 999 999.9999 yen
+  for (int k = 1; k <= 1001; ++k) {
+    books::Voucher voucher;
+    voucher.journal_key = k;
+    voucher.number = k;
+    voucher.date = 20250410;
+    books::JournalLine line;
+    line.line_number = 1;
+    line.debit_key = cash.key;
+    line.debit_amount = largest;
+    line.credit_key = sales.key;
+    line.credit_amount = largest;
+    voucher.lines.push_back(line);
+    company.vouchers.push_back(voucher);
+  }
+  data.companies.push_back(company);
+  return data;
+}
+
+TEST_F(ExportTest, AnAmountTooLargeToTotalFailsTheRunWithoutAReport) {
+  std::string error;
+  ASSERT_TRUE(books::WriteBooksFile(books(), BooksBeyondTheLimit(), &error)) << error;
+  const ProgramRun run =
+      Export(VINTOR_OAK_PATH, {"--from", "4", "--to", "3", "--out", out(), "--yes"});
+  EXPECT_EQ(run.exit_status, 2) << run.errors;
+  EXPECT_NE(run.errors.find(Utf8("XMLファイルの出力に失敗しました。")), std::string::npos);
+  EXPECT_EQ(ReadFileBytes(out()), "");
+}
+
+// The host's side of a hand-shake, as the test host records it.
+class HandshakeTest : public ExportTest {
+ protected:
+  // Runs the exporter under the test host with the hand-shake text; answers what the host
+  // received, one datagram per line, and the exit line.
+  std::string RunHosted(const std::string& handshake, std::vector<std::string> options,
+                        const ProgramOptions& run_options = {}) {
+    const std::string record = folder_.PathOf("host.txt");
+    std::vector<std::string> argv = {VINTOR_TEST_HOST_PATH,
+                                     "--window",
+                                     "4242",
+                                     "--raw-handshake",
+                                     handshake,
+                                     "--record",
+                                     record,
+                                     "--",
+                                     VINTOR_OAK_PATH,
+                                     "--books",
+                                     books()};
+    argv.insert(argv.end(), options.begin(), options.end());
+    // Each test's host sockets live in its own folder, so tests may run side by side.
+    ProgramOptions hosted = run_options;
+    hosted.environment.push_back("XDG_RUNTIME_DIR=" + folder_.path());
+    last_run_ = RunProgram(argv, hosted);
+    return ReadFileBytes(record);
+  }
+
+  std::string Report() { return ReadFileBytes(out()); }
+
+  ProgramRun last_run_;
+};
+
+// A run that got past the dialog makes its progress window a child of the host's.
+std::string Expected(int lparam, int wparam) {
+  const bool totalled = lparam != 1;
+  return std::string("disable\n") + (totalled ? "parent PID\n" : "") +
+         "foreground\nenable\npost 1024 " + std::to_string(wparam) + " " + std::to_string(lparam) +
+         "\nenable\nexit " + std::to_string(lparam) + "\n";
+}
+
+// The pid in "parent <pid>" differs from run to run.
+std::string WithoutPid(std::string record) {
+  const std::size_t at = record.find("parent ");
+  if (at != std::string::npos) record.replace(at + 7, record.find('\n', at) - at - 7, "PID");
+  return record;
+}
+
+TEST_F(HandshakeTest, TheHostIsToldTheOutcome) {
+  struct Case {
+    const char* what;
+    std::string handshake;
+    std::vector<std::string> options;
+    int result;
+    int wparam;
+    const char* function_id;  // written into the report, or null when none is written
+  } const cases[] = {
+      {"valid, the user chooses the path",
+       "4242,1024,7,",
+       {"--out", "OUT", "--from", "4", "--to", "3"},
+       0,
+       7,
+       "7"},
+      {"the host dictates the path", "4242,1024,7,OUT", {"--from", "4", "--to", "3"}, 0, 7, "7"},
+      {"a function number above 16 bits",
+       "4242,1024,70000,OUT",
+       {"--from", "4", "--to", "3"},
+       0,
+       4464,
+       "4464"},
+      {"a function number read as negative",
+       "4242,1024,40000,OUT",
+       {"--from", "4", "--to", "3"},
+       0,
+       -25536,
+       "-25536"},
+      {"a cancelled run", "4242,1024,7,OUT", {"--from", "5", "--to", "4"}, 1, 7, nullptr},
+      {"a path with commas is refused",
+       "4242,1024,7,OUT,b.xml",
+       {"--from", "4", "--to", "3"},
+       1,
+       7,
+       nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::remove(out().c_str());
+    std::string handshake = c.handshake;
+    if (const std::size_t at = handshake.find("OUT"); at != std::string::npos)
+      handshake.replace(at, 3, out());
+    std::vector<std::string> options = c.options;
+    for (std::string& option : options)
+      if (option == "OUT") option = out();
+    options.push_back("--yes");
+    const std::string record = WithoutPid(RunHosted(handshake, options));
+    EXPECT_EQ(record, Expected(c.result, c.wparam)) << last_run_.errors;
+    if (c.function_id) {
+      EXPECT_NE(Report().find("<FUNCTIONID>" + std::string(c.function_id) + "</FUNCTIONID>"),
+                std::string::npos);
+    } else {
+      EXPECT_EQ(Report(), "");
+    }
+  }
+}
+
+TEST_F(HandshakeTest, AFailedRunTellsTheHostTwo) {
+  ProgramOptions limited;
+  limited.file_size_limit = 4096;
+  const std::string record =
+      WithoutPid(RunHosted("4242,1024,7," + out(), {"--from", "4", "--to", "3", "--yes"}, limited));
+  EXPECT_EQ(record, Expected(2, 7));
+}
+
+TEST_F(HandshakeTest, WithoutAValidHandshakeNoHostIsTold) {
+  const std::string record =
+      RunHosted("4242,1024,7", {"--from", "4", "--to", "3", "--out", out(), "--yes"});
+  EXPECT_EQ(record, "exit 0\n") << last_run_.errors;
+  EXPECT_NE(Report().find("<FUNCTIONID>3</FUNCTIONID>"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vintor::main::testing

@@ -1,0 +1,128 @@
+// The exporter on Linux: the conditions dialog on the terminal, messages on standard
+// error, the books of our own library, and the host "windows" as datagram sockets.
+// Exit status = the run's result code (0 finished, 1 cancelled or refused, 2 failed).
+#include <unistd.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/export_app.h"
+#include "books/books_library.h"
+#include "books/books_location.h"
+#include "conditions/path_style.h"
+#include "main/edition.h"
+#include "os/os.h"
+#include "text/encoding.h"
+#include "ui/console/console_desktop.h"
+#include "ui/console/console_dialog.h"
+#include "ui/console/console_options.h"
+#include "ui/console/console_progress_view.h"
+#include "ui/console/host_channel.h"
+#include "ui/console/terminal.h"
+
+namespace {
+
+using namespace vintor;
+
+std::string EnvironmentValue(const std::string& name) {
+  const char* value = std::getenv(name.c_str());
+  std::string cp932;
+  if (value == nullptr || !text::Utf8ToCp932(value, &cp932)) return {};
+  return cp932;
+}
+
+// Message boxes print below the progress line instead of running into it.
+class ProgressAwareDesktop : public ui::console::ConsoleDesktop {
+ public:
+  ProgressAwareDesktop(ui::console::Terminal& terminal, ui::console::ConsoleDesktopOptions options,
+                       ui::console::ConsoleProgressView& progress)
+      : ConsoleDesktop(terminal, std::move(options)), progress_(progress) {}
+
+  int ShowMessage(platform::WindowHandle owner, const std::string& text, const std::string& caption,
+                  unsigned style) override {
+    progress_.ClearLine();
+    return ConsoleDesktop::ShowMessage(owner, text, caption, style);
+  }
+
+ private:
+  ui::console::ConsoleProgressView& progress_;
+};
+
+int Run(int argc, char** argv) {
+  const ui::console::TerminalCharset charset = ui::console::DetectTerminalCharset();
+  ui::console::Terminal terminal(std::cin, std::cerr, charset);
+  os::Os& os = os::SystemOs();
+  // Paths the user gives are relative to the folder the program was started in; the run
+  // makes the program's own folder current before it uses them.
+  const std::string started_in = os.CurrentFolder();
+
+  ui::console::ConsoleOptions options;
+  std::string error;
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (!ui::console::ParseConsoleOptions(arguments, started_in, charset, &options, &error)) {
+    terminal.Write(error + "\n\n" + ui::console::ConsoleUsage(main::ThisProgramName()));
+    return app::kResultCancelled;
+  }
+  if (options.help) {
+    std::cout << ui::console::ToTerminal(ui::console::ConsoleUsage(main::ThisProgramName()),
+                                         charset);
+    return app::kResultFinished;
+  }
+
+  std::string books_path = books::ResolveBooksPath(
+      options.books_file.value_or(""), EnvironmentValue, books::kNativePathStyle, &error);
+  if (books_path.empty()) {
+    terminal.Write("エラー: " + error + "\n");
+    return app::kResultFailed;
+  }
+  books_path = ui::console::MakeAbsolute(books_path, started_in);
+
+  const bool interactive = ui::console::StandardInputIsTerminal();
+  ui::console::ConsoleProgressView progress_view(STDERR_FILENO, options.quiet, charset);
+  ProgressAwareDesktop desktop(terminal,
+                               {.answers = options.answers,
+                                .interactive = interactive,
+                                .quiet = options.quiet,
+                                .relative_base = started_in},
+                               progress_view);
+  books::BooksLibrary library(
+      {.books_path = books_path,
+       .user_id = options.user_id.value_or(""),
+       .data_number = options.data_number.value_or(0),
+       .display = [&desktop](platform::WindowHandle owner, const std::string& text,
+                             const std::string& caption, unsigned style) {
+         return desktop.ShowMessage(owner, text, caption, style);
+       }});
+  ui::console::DatagramHostWindows host_windows;
+
+  app::ExportApp run({.library = library,
+                      .os = os,
+                      .desktop = desktop,
+                      .host_windows = host_windows,
+                      .path_style = conditions::NativePathStyle(),
+                      .show_conditions =
+                          [&](conditions::ConditionsDialog& dialog) {
+                            return ui::console::RunConsoleDialog(dialog, desktop, options.choices,
+                                                                 interactive);
+                          },
+                      .progress_view = &progress_view},
+                     main::ThisEdition());
+
+  // The hand-shake arrives in the terminal's charset; its path field is CP932 inside.
+  std::string handshake;
+  if (options.handshake &&
+      !ui::console::FromTerminal(*options.handshake, charset, &handshake, &error)) {
+    handshake.clear();  // not a usable hand-shake: the run is stand-alone
+  }
+  run.Start(handshake);
+  run.Exit();
+  return run.result_code();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return Run(argc, argv);
+}

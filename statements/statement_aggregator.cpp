@@ -1,0 +1,227 @@
+#include "statements/statement_aggregator.h"
+
+#include <algorithm>
+
+#include "text/cp932.h"
+
+namespace vintor::statements {
+
+namespace {
+
+constexpr std::uint32_t kBalanceSheetBit = 0x80000000;
+constexpr std::int8_t kKindWithoutLine = 1;
+constexpr std::uint8_t kDebitNatured = 1;
+constexpr std::int16_t kYearEndPeriod = platform::kMonthKindYearEnd;
+constexpr std::int32_t kInterimClosing = 1;
+constexpr int kInterimMonth = 6;
+
+// The account-sum cursor as the aggregation points it at the data: total per account, no
+// department, the standard display, the current year.
+constexpr int kSumTypeBase = 1;
+constexpr int kDepartmentType = 0;
+constexpr int kDisplayType = 0;
+constexpr int kPastType = 0;
+
+// The search condition keeps the month numbers in 32-bit operands whose high half stays
+// zero; the aggregation has always read their low 16 bits.
+std::int16_t Low16(std::int32_t value) {
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>(value & 0xFFFF));
+}
+
+std::int16_t Position(double position) {
+  return static_cast<std::int16_t>(position);
+}
+
+// The totals of the slots first..last inclusive. Slots outside the arrays cannot come from
+// a condition the dialog built; they are left out rather than read past the record.
+void AddSlots(const std::int64_t (&amounts)[platform::kMonthSlots], int first, int last,
+              FixedAmount* total) {
+  first = std::max(first, 0);
+  last = std::min(last, platform::kMonthSlots - 1);
+  for (int slot = first; slot <= last; ++slot) {
+    total->AddInPlace(FixedAmount::FromScaled(amounts[slot]));
+  }
+}
+
+}  // namespace
+
+struct StatementAggregator::Range {
+  bool tax_included;
+  int start;  // first fiscal month, 1 = first month of the accounting year
+  int end;    // last fiscal month
+  // Income-statement accounts count their opening slot only when the range starts where
+  // the bookkeeping of this data starts; otherwise the year's earlier profit has to reach
+  // the statements through the carry-over instead.
+  bool from_start_of_books;
+  bool with_year_end;
+  bool with_interim;
+};
+
+StatementAggregator::StatementAggregator(platform::AccountingLibrary& library)
+    : library_(library) {}
+
+StatementAggregator::~StatementAggregator() = default;
+
+bool StatementAggregator::Run(bool tax_included, const platform::StFINDINFO& find,
+                              const platform::StDATAINFO& company) {
+  if (lines_ == nullptr) return false;
+
+  // The ledger extraction takes most of a run's time when it is asked for, so the totalling
+  // gets only a tenth of its usual share of the display then.
+  const double divisor = ledger_requested_ ? 10.0 : 1.0;
+  Advance(0, 1000 / divisor);
+  if (!PrepareCursor()) return false;
+  Advance(1000 / divisor, 3000 / divisor);
+
+  cursor_->MoveReady(kSumTypeBase, kDepartmentType, kDisplayType, &find, nullptr, kPastType);
+  std::int32_t count = 0;
+  if (cursor_->GetSumCount(&count) != platform::kSuccess) return false;
+
+  Advance(3000 / divisor, 4000 / divisor);
+  progress_position_ = 4000 / divisor;
+  if (count != 0) progress_step_ = 7000 / count;  // integer division: 0 beyond 7000 accounts
+
+  if (cursor_->SetMovePos(0) != platform::kSuccess) return false;
+
+  const std::int16_t introduction_month = company.introduction_month;
+  Range range;
+  range.tax_included = tax_included;
+  range.start = Low16(find.blocks[0].operand);
+  range.end = Low16(find.blocks[1].operand);
+  range.from_start_of_books =
+      introduction_month == 0 ? range.start == 1 : range.start <= introduction_month;
+  range.with_year_end = find.blocks[1].link != platform::kFindLinkLast &&
+                        Low16(find.blocks[2].operand) == kYearEndPeriod;
+  range.with_interim = company.interim_settlement == kInterimClosing && range.end == kInterimMonth;
+
+  FixedAmount carry_over;
+  int result = platform::kSuccess;
+  const std::int32_t accounts = std::min(count, kMaxAccounts);
+  for (std::int32_t index = 0; index < accounts; ++index) {
+    Pulse();
+    platform::StKAMOKUSUMINFO totals{};
+    result = cursor_->MoveNext(&totals);
+    if (result != platform::kSuccess) break;
+    if (!TotalAccount(totals, range, &carry_over)) return false;
+    if (ledger_requested_) {
+      if (ledger_extractor_ != nullptr) {
+        // An account whose ledger cannot be read still belongs in the statements.
+        ledger_extractor_->ExtractAccountLedger(tax_included, company, find, totals);
+      }
+      if (progress_position_ < 7000) {
+        Advance(progress_position_, progress_position_ + progress_step_);
+        progress_position_ += progress_step_;
+      }
+    }
+  }
+  if (result != platform::kSuccess && result != platform::kEndOfRecords) return false;
+
+  if (!range.from_start_of_books) CarryOver(carry_over);
+
+  Advance(progress_position_, progress_position_ + 1000);
+  progress_position_ += 1000;
+  cursor_->MoveFinish();
+  cursor_.reset();
+  return true;
+}
+
+bool StatementAggregator::PrepareCursor() {
+  if (cursor_ != nullptr) return true;
+  // The cursor reads the company the user has selected in the product, which is the company
+  // of the run's data record.
+  auto* companies =
+      library_.DataManager().GetSet<platform::ClSetData>(platform::kSetCompanyData, 1);
+  const platform::StDATAINFO* selected = companies ? companies->GetSelectedInfo() : nullptr;
+  if (selected == nullptr) return false;
+  cursor_ = library_.NewRuleKamoku();
+  if (cursor_ == nullptr) return false;
+  cursor_->AttachSetMgr(library_.DataManager().GetSetMgr());
+  const std::string data_id(text::FieldText(selected->data_id));
+  cursor_->SetCurDataID(data_id.c_str());
+  cursor_->AttachOptLink(library_.LinkManager().GetOptLink());
+  return true;
+}
+
+bool StatementAggregator::TotalAccount(const platform::StKAMOKUSUMINFO& totals, const Range& range,
+                                       FixedAmount* carry_over) {
+  const auto& debits = range.tax_included ? totals.debit_2 : totals.debit_1;
+  const auto& credits = range.tax_included ? totals.credit_2 : totals.credit_1;
+  const bool debit_natured = totals.debit_nature == kDebitNatured;
+
+  FixedAmount debit_total;
+  FixedAmount credit_total;
+  if ((totals.character & kBalanceSheetBit) == kBalanceSheetBit) {
+    // A balance-sheet account carries everything booked before the range.
+    AddSlots(debits, platform::kSlotOpening, range.start - 1, &debit_total);
+    AddSlots(credits, platform::kSlotOpening, range.start - 1, &credit_total);
+  } else if (range.from_start_of_books) {
+    AddSlots(debits, platform::kSlotOpening, platform::kSlotOpening, &debit_total);
+    AddSlots(credits, platform::kSlotOpening, platform::kSlotOpening, &credit_total);
+  }
+  const FixedAmount opening =
+      debit_natured ? debit_total.Difference(credit_total) : credit_total.Difference(debit_total);
+  if (totals.character == kCarryOverSource) *carry_over = opening;
+
+  debit_total = FixedAmount();
+  credit_total = FixedAmount();
+  AddSlots(debits, range.start, range.end, &debit_total);
+  AddSlots(credits, range.start, range.end, &credit_total);
+  if (range.with_year_end) {
+    AddSlots(debits, platform::kSlotYearEnd, platform::kSlotYearEnd, &debit_total);
+    AddSlots(credits, platform::kSlotYearEnd, platform::kSlotYearEnd, &credit_total);
+  }
+  if (range.with_interim) {
+    AddSlots(debits, platform::kSlotInterim, platform::kSlotInterim, &debit_total);
+    AddSlots(credits, platform::kSlotInterim, platform::kSlotInterim, &credit_total);
+  }
+  // Only this sum is tested against the limit: a closing balance that large cannot be
+  // written, and the run must stop rather than report a wrapped amount.
+  const FixedAmount closing = debit_natured ? opening.Sum(debit_total).Difference(credit_total)
+                                            : opening.Sum(credit_total).Difference(debit_total);
+
+  if (totals.kind == kKindWithoutLine) return true;
+  StatementLine line;
+  line.key = totals.key;
+  text::CopyBounded(text::FieldText(totals.formal_name), line.formal_name);
+  text::CopyBounded(text::FieldText(totals.statement_name), line.statement_name);
+  line.opening = opening.ToScaled();
+  line.change = closing.Difference(opening).ToScaled();
+  line.closing = closing.ToScaled();
+  line.character = totals.character;
+  line.kind = totals.kind;
+  return lines_->Append(line);
+}
+
+void StatementAggregator::CarryOver(const FixedAmount& carry_over) {
+  // The profit of the months before the range sits in the net-assets account's opening; it
+  // belongs to the year's result, so the last line of that total takes it over.
+  StatementLine* target = lines_->FindLastLineByCharacter(kCarryOverTarget);
+  if (target == nullptr) return;
+  target->closing = FixedAmount::SumOfScaled(target->closing, carry_over).ToScaled();
+}
+
+void StatementAggregator::Advance(double from, double to) {
+  if (progress_window_ != nullptr) progress_window_->AdvanceProgress(Position(from), Position(to));
+}
+
+void StatementAggregator::Pulse() {
+  if (progress_window_ != nullptr) progress_window_->PulseActivity();
+}
+
+bool StatementAggregator::ReadNotesMode() {
+  return false;
+}
+
+bool StatementAggregator::ReadNotesEntered() {
+  return false;
+}
+
+bool StatementAggregator::ReadDisplayFlags(std::span<std::uint8_t> /*flags*/) {
+  return false;
+}
+
+bool StatementAggregator::ReadNoteText(std::string* /*text*/) {
+  return false;
+}
+
+}  // namespace vintor::statements

@@ -1,0 +1,492 @@
+#include "statements/statement_aggregator.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace vintor::statements {
+namespace {
+
+using platform::StDATAINFO;
+using platform::StFINDINFO;
+using platform::StKAMOKUSUMINFO;
+
+constexpr std::int64_t kYen = 10'000;
+
+// What the account-sum cursor delivers and what was asked of it. The test owns it; the
+// cursors the aggregator creates refer to it.
+struct CursorScript {
+  std::vector<StKAMOKUSUMINFO> records;
+  std::function<StKAMOKUSUMINFO(int)> generate;  // used when records is empty
+  std::int32_t count = -1;                       // -1: the number of records
+  int sum_count_result = 0;
+  int move_pos_result = 0;
+  int fail_move_next_at = -1;  // 0-based call that answers move_next_failure
+  int move_next_failure = 0;
+  bool refuse_cursor = false;
+
+  int created = 0;
+  int alive = 0;
+  platform::ClSetMgr* set_manager = nullptr;
+  std::string data_id;
+  platform::ClOptLink* opt_link = nullptr;
+  std::vector<int> move_ready;  // sum type, department, display, department record null, past
+  const StFINDINFO* find = nullptr;
+  int move_next_calls = 0;
+  int finished = 0;
+};
+
+class FakeCursor : public platform::ClRuleKamoku {
+ public:
+  explicit FakeCursor(CursorScript& script) : s_(script) { ++s_.created, ++s_.alive; }
+  ~FakeCursor() override { --s_.alive; }
+  int AttachSetMgr(platform::ClSetMgr* manager) override { return s_.set_manager = manager, 0; }
+  int SetCurDataID(const char* id) override { return s_.data_id = id, 0; }
+  int AttachOptLink(platform::ClOptLink* link) override { return s_.opt_link = link, 0; }
+  int MoveReady(int base, int department, int display, const StFINDINFO* find,
+                const void* department_record, int past) override {
+    s_.move_ready = {base, department, display, department_record == nullptr, past};
+    s_.find = find;
+    return 0;
+  }
+  int GetSumCount(std::int32_t* count) override {
+    *count = s_.count >= 0 ? s_.count : static_cast<std::int32_t>(s_.records.size());
+    return s_.sum_count_result;
+  }
+  int SetMovePos(std::int32_t) override { return s_.move_pos_result; }
+  int MoveNext(StKAMOKUSUMINFO* totals) override {
+    const int call = s_.move_next_calls++;
+    EXPECT_EQ(totals->key, 0) << "the record is zeroed before each read";
+    if (call == s_.fail_move_next_at) return s_.move_next_failure;
+    if (s_.generate) return *totals = s_.generate(call), 0;
+    if (call >= static_cast<int>(s_.records.size())) return platform::kEndOfRecords;
+    *totals = s_.records[call];
+    return 0;
+  }
+  int MoveFinish() override { return ++s_.finished, 0; }
+
+ private:
+  CursorScript& s_;
+};
+
+class FakeCompanies : public platform::ClSetData {
+ public:
+  int AttachSetMgr(platform::ClSetMgr*) override { return 0; }
+  int SetCurDataID(const char*) override { return 0; }
+  int GetDatCursor(platform::SetCursor*) override { return 1; }
+  int ReadyDat(platform::SetCursor, int) override { return 1; }
+  int WalkDat(StDATAINFO*, platform::SetCursor) override { return 1; }
+  int ReleaseDatCursor(platform::SetCursor) override { return 0; }
+  const StDATAINFO* GetSelectedInfo() override { return selected; }
+  int GetAccPeriod(platform::ClAccPeriod*) override { return 1; }
+  const StDATAINFO* selected = nullptr;
+};
+
+class FakeSetManager : public platform::ClSetMgr {
+ public:
+  platform::ClSetBase* GetSetObject(int, int) override { return nullptr; }
+};
+
+class FakeDataManager : public platform::ClDataMgr {
+ public:
+  platform::ClSetMgr* GetSetMgr() override { return &set_manager; }
+  platform::ClSetBase* GetSetObject(int kind, int mode) override {
+    return kind == platform::kSetCompanyData && mode == 1 ? &companies : nullptr;
+  }
+  platform::ClSysUser* GetSysUserObject() override { return nullptr; }
+  FakeSetManager set_manager;
+  FakeCompanies companies;
+};
+
+class FakeLinkManager : public platform::ClLinkMgr {
+ public:
+  platform::ClOptLink* GetOptLink() override { return &link; }
+  platform::ClOptLink link;
+};
+
+// Only what the aggregation uses; anything else would be a fault of the code under test.
+class FakeLibrary : public platform::AccountingLibrary {
+ public:
+  platform::ClAccConnect& Connection() override { std::abort(); }
+  platform::ClDataMgr& DataManager() override { return data; }
+  platform::ClLinkMgr& LinkManager() override { return links; }
+  platform::ClMsgMgr& MessageManager() override { std::abort(); }
+  platform::ClFileMgr& FileManager() override { std::abort(); }
+  std::unique_ptr<platform::ClAccPeriod> NewAccPeriod() override { std::abort(); }
+  std::unique_ptr<platform::ClRuleKamoku> NewRuleKamoku() override {
+    if (script.refuse_cursor) return nullptr;
+    return std::make_unique<FakeCursor>(script);
+  }
+  std::unique_ptr<platform::ClRuleMotocho> NewRuleMotocho() override { std::abort(); }
+  std::unique_ptr<platform::ClRuleShiwake> NewRuleShiwake() override { std::abort(); }
+  std::unique_ptr<platform::ClSaveKessansho> NewSaveKessansho() override { std::abort(); }
+  void TaskMemFree(void*) override { std::abort(); }
+
+  FakeDataManager data;
+  FakeLinkManager links;
+  CursorScript script;
+};
+
+class RecordingExtractor : public AccountLedgerExtractor {
+ public:
+  bool ExtractAccountLedger(bool tax_included, const StDATAINFO& company, const StFINDINFO& find,
+                            const StKAMOKUSUMINFO& totals) override {
+    keys.push_back(totals.key);
+    tax_flags.push_back(tax_included);
+    companies.push_back(&company);
+    finds.push_back(&find);
+    if (progress) captions.push_back(progress->state().caption_percent);
+    return false;  // not examined
+  }
+  std::vector<std::int32_t> keys;
+  std::vector<bool> tax_flags;
+  std::vector<const StDATAINFO*> companies;
+  std::vector<const StFINDINFO*> finds;
+  const ui::ProgressWindow* progress = nullptr;
+  std::vector<int> captions;
+};
+
+// An account with amounts in yen per slot from slot 0.
+// debit_nature 1 is debit-natured, anything else credit-natured.
+StKAMOKUSUMINFO Account(std::int32_t key, std::uint32_t character, std::uint8_t debit_nature,
+                        std::initializer_list<std::int64_t> debits,
+                        std::initializer_list<std::int64_t> credits, std::int8_t kind = 0) {
+  StKAMOKUSUMINFO totals{};
+  totals.key = key;
+  totals.character = character;
+  totals.debit_nature = debit_nature;
+  totals.kind = kind;
+  std::snprintf(totals.formal_name, sizeof totals.formal_name, "A%d", key);
+  int slot = 0;
+  for (std::int64_t yen : debits) totals.debit_1[slot++] = yen * kYen;
+  slot = 0;
+  for (std::int64_t yen : credits) totals.credit_1[slot++] = yen * kYen;
+  return totals;
+}
+
+// The condition the run builds: months start..end, then optionally a third block for a
+// closing period (18 year-end, 15 interim).
+StFINDINFO Months(int start, int end, int closing_period = 0) {
+  StFINDINFO find{};
+  find.blocks[0] = {platform::kFindItemMonth, {}, platform::kFindOpFrom, {}, 2, {}, start, {},
+                    platform::kFindLinkAnd,   {}};
+  find.blocks[1] = {
+      platform::kFindItemMonth,
+      {},
+      platform::kFindOpTo,
+      {},
+      2,
+      {},
+      end,
+      {},
+      static_cast<std::int16_t>(closing_period ? platform::kFindLinkOr : platform::kFindLinkLast),
+      {}};
+  if (closing_period) {
+    find.blocks[2] = {platform::kFindItemMonth, {}, platform::kFindOpEqual,  {}, 2, {},
+                      closing_period,           {}, platform::kFindLinkLast, {}};
+  }
+  return find;
+}
+
+class StatementAggregatorTest : public testing::Test {
+ protected:
+  StatementAggregatorTest() {
+    std::strcpy(selected_.data_id, "SELECTED-7");
+    library_.data.companies.selected = &selected_;
+  }
+
+  // One run of a fresh aggregator over the scripted records.
+  bool Run(const StFINDINFO& find, bool tax_included = false) {
+    script_.move_next_calls = 0;
+    StatementAggregator aggregator(library_);
+    aggregator.set_progress_window(&progress_);
+    aggregator.set_line_list(&lines_);
+    aggregator.set_ledger_requested(ledger_requested_);
+    aggregator.set_ledger_extractor(&extractor_);
+    return aggregator.Run(tax_included, find, company_);
+  }
+  const StatementLine& Line(std::size_t index) {
+    EXPECT_LT(index, lines_.size());
+    return *(lines_.begin() + static_cast<std::ptrdiff_t>(index));
+  }
+
+  FakeLibrary library_;
+  CursorScript& script_ = library_.script;
+  StDATAINFO selected_{};
+  StDATAINFO company_{};
+  StatementLineList lines_;
+  ui::ProgressWindow progress_;
+  bool ledger_requested_ = false;
+  RecordingExtractor extractor_;
+};
+
+TEST_F(StatementAggregatorTest, TotalsOneAccountOverTheRange) {
+  const std::initializer_list<std::int64_t> none = {};
+  constexpr std::uint32_t kBs = 0x80880100, kIs = 0x40882100;
+  struct Case {
+    const char* what;
+    StKAMOKUSUMINFO totals;
+    StFINDINFO find;
+    std::int16_t introduction_month;
+    std::int32_t interim;
+    std::int64_t opening, change, closing;  // yen
+  } const cases[] = {
+      {"debit balance sheet, 4-6",
+       Account(1, kBs, true, {100, 10, 20, 30, 40, 50, 60}, {0, 5, 5, 5, 5, 5, 5}), Months(4, 6), 0,
+       0, 145, 135, 280},
+      {"credit income statement, 4-6",
+       Account(2, kIs, false, {0, 0, 0, 0, 5, 5}, {0, 0, 0, 0, 100, 100, 100}), Months(4, 6), 0, 0,
+       0, 290, 290},
+      {"income statement 1-12 keeps slot 0", Account(3, kIs, false, none, {50, 10, 10}),
+       Months(1, 12), 0, 0, 50, 20, 70},
+      {"income statement 4-12 drops slot 0", Account(3, kIs, false, none, {50, 10, 10, 10, 10}),
+       Months(4, 12), 0, 0, 0, 10, 10},
+      {"balance sheet 4-12 takes slots 0-3", Account(4, kBs, true, {50, 10, 10, 10, 10}, none),
+       Months(4, 12), 0, 0, 80, 10, 90},
+      {"introduced in 5, range 5-12", Account(5, kIs, true, {50, 0, 0, 0, 0, 7}, none),
+       Months(5, 12), 5, 0, 50, 7, 57},
+      {"introduced in 5, range 6-12", Account(5, kIs, true, {50, 0, 0, 0, 0, 7, 9}, none),
+       Months(6, 12), 5, 0, 0, 9, 9},
+      {"year-end closing block adds slot 13",
+       Account(6, kIs, true, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1000, 2000}, none),
+       Months(12, 12, 18), 0, 0, 0, 1001, 1001},
+      {"another closing period leaves slot 13 out",
+       Account(6, kIs, true, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1000, 2000}, none),
+       Months(12, 12, 15), 0, 0, 0, 1, 1},
+      {"interim company ending in 6 adds slot 14",
+       Account(7, kIs, true, {0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 1000, 2000}, none),
+       Months(6, 6), 0, 1, 0, 2003, 2003},
+      {"interim company ending in 12 does not",
+       Account(7, kIs, true, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 1000, 2000}, none),
+       Months(12, 12), 0, 1, 0, 3, 3},
+      {"no interim closing, ending in 6",
+       Account(7, kIs, true, {0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 1000, 2000}, none),
+       Months(6, 6), 0, 0, 0, 3, 3},
+      {"debit-nature byte 2 is credit-natured", Account(8, kIs, 2, {0, 4}, {0, 10}), Months(1, 1),
+       0, 0, 0, 6, 6},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    script_.records = {c.totals};
+    company_.introduction_month = c.introduction_month;
+    company_.interim_settlement = c.interim;
+    lines_.Clear();
+    ASSERT_TRUE(Run(c.find));
+    ASSERT_EQ(lines_.size(), 1u);
+    EXPECT_EQ(Line(0).opening, c.opening * kYen);
+    EXPECT_EQ(Line(0).change, c.change * kYen);
+    EXPECT_EQ(Line(0).closing, c.closing * kYen);
+  }
+}
+
+TEST_F(StatementAggregatorTest, TaxIncludedUsesTheSecondSet) {
+  StKAMOKUSUMINFO totals = Account(1, 0x40882100, true, {0, 10}, {0, 1});
+  totals.debit_2[1] = 11 * kYen;
+  totals.credit_2[1] = 3 * kYen;
+  script_.records = {totals};
+  ASSERT_TRUE(Run(Months(1, 1), /*tax_included=*/true));
+  EXPECT_EQ(Line(0).closing, 8 * kYen);
+}
+
+TEST_F(StatementAggregatorTest, CarriesTheEarlierNetAssetsIntoTheLastNetIncomeLine) {
+  struct Case {
+    std::int16_t introduction_month;
+    int start;
+    bool carried;
+  } const cases[] = {{0, 1, false}, {0, 4, true}, {5, 5, false}, {5, 6, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << "introduced " << c.introduction_month << ", from " << c.start);
+    script_.records = {
+        Account(1, StatementAggregator::kCarryOverSource, false, {}, {900}),
+        Account(2, StatementAggregator::kCarryOverTarget, false, {}, {0, 1, 1, 1, 1, 1, 1, 1}),
+        Account(3, StatementAggregator::kCarryOverSource, false, {}, {400, 1}),  // replaces 900
+        Account(4, StatementAggregator::kCarryOverTarget, false, {}, {0, 2, 2, 2, 2, 2, 2, 2}),
+        Account(5, 0x40200040, false, {}, {0, 3, 3, 3, 3, 3, 3, 3}),
+    };
+    company_.introduction_month = c.introduction_month;
+    lines_.Clear();
+    ASSERT_TRUE(Run(Months(c.start, 7)));
+    ASSERT_EQ(lines_.size(), 5u);
+    const std::int64_t months = 8 - c.start;
+    const std::int64_t carry = c.carried ? 401 : 0;  // the later account's slots 0-3
+    EXPECT_EQ(Line(1).closing, months * kYen);       // the earlier target keeps its balance
+    EXPECT_EQ(Line(3).closing, (2 * months + carry) * kYen);
+    EXPECT_EQ(Line(3).change, 2 * months * kYen);  // opening and change stay as totalled
+    EXPECT_EQ(Line(3).opening, 0);
+    EXPECT_EQ(Line(4).closing, 3 * months * kYen);
+  }
+}
+
+TEST_F(StatementAggregatorTest, CopiesTheAccountIntoItsLine) {
+  StKAMOKUSUMINFO totals = Account(1230005, 0x80880100, true, {7}, {}, 3);
+  // 29 bytes of text, then a double-byte character across bytes 29-30, no terminator: the
+  // character does not fit the 30-byte field and is left out whole.
+  std::memset(totals.formal_name, 'a', sizeof totals.formal_name);
+  totals.formal_name[29] = '\x95';
+  totals.formal_name[30] = '\x5C';
+  std::memcpy(totals.statement_name, "0123456789abcdefghi", 19);  // the whole field is text
+  StKAMOKUSUMINFO negative_kind = Account(2, 0x80880100, true, {}, {}, -2);
+  script_.records = {totals, negative_kind};
+  ASSERT_TRUE(Run(Months(1, 12)));
+  ASSERT_EQ(lines_.size(), 2u);
+  EXPECT_EQ(Line(0).key, 1230005);
+  EXPECT_EQ(std::string(Line(0).formal_name), std::string(29, 'a'));
+  EXPECT_EQ(std::string(Line(0).statement_name), "0123456789abcdefghi");
+  EXPECT_EQ(Line(0).character, 0x80880100u);
+  EXPECT_EQ(Line(0).kind, 3);
+  EXPECT_EQ(Line(1).kind, -2);
+}
+
+TEST_F(StatementAggregatorTest, HandsEveryAccountToTheLedgerRightAfterItsLine) {
+  ledger_requested_ = true;
+  script_.records = {Account(1, 0x80880100, true, {1}, {}), Account(2, 0x80880100, true, {}, {}, 1),
+                     Account(3, 0x80880100, true, {1}, {})};
+  ASSERT_TRUE(Run(Months(1, 12), /*tax_included=*/true));
+  EXPECT_EQ(lines_.size(), 2u);  // kind 1 gets no line
+  EXPECT_EQ(extractor_.keys, (std::vector<std::int32_t>{1, 2, 3}));
+  EXPECT_EQ(extractor_.tax_flags, (std::vector<bool>{true, true, true}));
+  EXPECT_EQ(extractor_.companies.front(), &company_);
+  EXPECT_EQ(extractor_.finds.front(), script_.find);
+
+  // Without the ledger option nobody is asked, even with an extractor set.
+  ledger_requested_ = false;
+  extractor_.keys.clear();
+  lines_.Clear();
+  ASSERT_TRUE(Run(Months(1, 12)));
+  EXPECT_EQ(lines_.size(), 2u);
+  EXPECT_TRUE(extractor_.keys.empty());
+}
+
+TEST_F(StatementAggregatorTest, PreparesTheCursorForTheSelectedCompany) {
+  std::strcpy(company_.data_id, "RUN-RECORD");
+  script_.records = {Account(1, 0x80880100, true, {1}, {})};
+  const StFINDINFO find = Months(4, 9);
+  ASSERT_TRUE(Run(find));
+  EXPECT_EQ(script_.set_manager, &library_.data.set_manager);
+  EXPECT_EQ(script_.data_id, "SELECTED-7");
+  EXPECT_EQ(script_.opt_link, &library_.links.link);
+  EXPECT_EQ(script_.move_ready, (std::vector<int>{1, 0, 0, 1, 0}));
+  EXPECT_EQ(script_.find, &find);
+  EXPECT_EQ(script_.finished, 1);
+  EXPECT_EQ(script_.alive, 0);  // deleted after a successful run
+}
+
+TEST_F(StatementAggregatorTest, MovesTheProgressDisplay) {
+  struct Case {
+    const char* what;
+    bool ledger;
+    int accounts;
+    double final_position;
+    int caption_in_loop;  // -1: not observed
+  } const cases[] = {
+      {"no ledger", false, 3, 5000, -1},
+      {"no accounts", false, 0, 5000, -1},
+      {"ledger, 7 accounts of 1000 each", true, 7, 8400, -1},
+      {"ledger, 14 000 accounts: step 0", true, 14'000, 1400, 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeLibrary library;
+    library.data.companies.selected = &selected_;
+    library.script.count = c.accounts;
+    library.script.generate = [](int i) { return Account(i + 1, 0x80880100, true, {1}, {}); };
+    ui::ProgressWindow progress;
+    RecordingExtractor extractor;
+    extractor.progress = &progress;
+    StatementLineList lines;
+    StatementAggregator aggregator(library);
+    aggregator.set_progress_window(&progress);
+    aggregator.set_line_list(&lines);
+    aggregator.set_ledger_requested(c.ledger);
+    aggregator.set_ledger_extractor(&extractor);
+    ASSERT_TRUE(aggregator.Run(false, Months(1, 12), company_));
+    EXPECT_EQ(lines.size(), static_cast<std::size_t>(c.accounts));
+    EXPECT_EQ(aggregator.progress_position(), c.final_position);
+    EXPECT_EQ(progress.state().caption_percent, static_cast<int>(c.final_position) / 100);
+    EXPECT_GE(progress.state().pulses, static_cast<std::uint64_t>(c.accounts));
+    if (c.caption_in_loop >= 0) {
+      ASSERT_FALSE(extractor.captions.empty());
+      EXPECT_EQ(extractor.captions.front(), c.caption_in_loop);
+      EXPECT_EQ(extractor.captions.back(), c.caption_in_loop);
+    }
+  }
+}
+
+TEST_F(StatementAggregatorTest, ReadsNoMoreAccountsThanASixteenBitCounterHolds) {
+  script_.count = 40'000;
+  script_.generate = [](int i) { return Account(i + 1, 0x80880100, true, {1}, {}); };
+  ASSERT_TRUE(Run(Months(1, 12)));
+  EXPECT_EQ(script_.move_next_calls, StatementAggregator::kMaxAccounts);
+  EXPECT_EQ(lines_.size(), static_cast<std::size_t>(StatementAggregator::kMaxAccounts));
+}
+
+TEST_F(StatementAggregatorTest, FailsOnLibraryErrorsKeepingTheLinesSoFar) {
+  struct Case {
+    const char* what;
+    std::function<void(FakeLibrary&)> arrange;
+    bool succeeds;
+    std::size_t lines;
+    int cursors_alive;
+  } const cases[] = {
+      {"no cursor", [](FakeLibrary& l) { l.script.refuse_cursor = true; }, false, 0, 0},
+      {"no selected company", [](FakeLibrary& l) { l.data.companies.selected = nullptr; }, false, 0,
+       0},
+      {"count fails", [](FakeLibrary& l) { l.script.sum_count_result = 3; }, false, 0, 1},
+      {"positioning fails", [](FakeLibrary& l) { l.script.move_pos_result = 3; }, false, 0, 1},
+      {"third read fails",
+       [](FakeLibrary& l) { l.script.fail_move_next_at = 2, l.script.move_next_failure = 9; },
+       false, 2, 1},
+      {"third read ends the records early",
+       [](FakeLibrary& l) {
+         l.script.fail_move_next_at = 2, l.script.move_next_failure = platform::kEndOfRecords;
+       },
+       true, 2, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeLibrary library;
+    library.data.companies.selected = &selected_;
+    library.script.records.assign(4, Account(1, 0x80880100, true, {1}, {}));
+    c.arrange(library);
+    StatementLineList lines;
+    {
+      StatementAggregator aggregator(library);
+      aggregator.set_line_list(&lines);
+      EXPECT_EQ(aggregator.Run(false, Months(1, 12), company_), c.succeeds);
+      EXPECT_EQ(lines.size(), c.lines);
+      EXPECT_EQ(library.script.alive, c.cursors_alive);  // a failed run keeps its cursor
+      EXPECT_EQ(library.script.finished, c.succeeds ? 1 : 0);
+    }
+    EXPECT_EQ(library.script.alive, 0);
+  }
+}
+
+TEST_F(StatementAggregatorTest, AClosingBalanceOfTenToTheFourteenYenStopsTheRun) {
+  StKAMOKUSUMINFO totals = Account(1, 0x80880100, true, {}, {});
+  totals.debit_1[0] = 900'000'000'000'000'000;
+  totals.debit_1[4] = 100'000'000'000'000'000;
+  script_.records = {Account(2, 0x80880100, true, {1}, {}), totals};
+  EXPECT_THROW(Run(Months(4, 6)), FixedAmountOverflow);
+  EXPECT_EQ(lines_.size(), 1u);
+}
+
+TEST_F(StatementAggregatorTest, NotesAreNotReadYet) {
+  StatementAggregator aggregator(library_);
+  std::uint8_t flags[50] = {};
+  std::string text = "kept";
+  EXPECT_FALSE(aggregator.ReadNotesMode());
+  EXPECT_FALSE(aggregator.ReadNotesEntered());
+  EXPECT_FALSE(aggregator.ReadDisplayFlags(flags));
+  EXPECT_FALSE(aggregator.ReadNoteText(&text));
+  EXPECT_EQ(text, "kept");
+}
+
+}  // namespace
+}  // namespace vintor::statements
