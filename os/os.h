@@ -37,7 +37,8 @@ enum class AccessMode : int {
 };
 
 // A file open for streaming output. Bytes are written unchanged (no newline translation).
-// After a failed Append every later Append fails too.
+// Appends are buffered: a write error may show at a later Append or only at Close (or
+// Commit), which then answer false. After a failed Append every later Append fails too.
 class WritableFile {
  public:
   virtual ~WritableFile() = default;

@@ -1,6 +1,7 @@
 // The contract of the system's Os, checked on real files in a scratch folder. The same
 // tests run on Linux and, cross-built, on Windows under Wine.
 #include "os/os.h"
+#include "os/write_buffer.h"
 
 #include <gtest/gtest.h>
 
@@ -250,11 +251,20 @@ TEST_F(SystemOsTest, RealWriteFaultFailsTheFileAndKeepsTheReplacedContent) {
   FileSizeLimit limit(10);
   std::unique_ptr<WritableFile> file = os_.OpenForWriting(PathOf("plain.txt"));
   ASSERT_NE(file, nullptr);
+  // Small appends are buffered: the fault shows when the buffer is written, at Close.
   EXPECT_TRUE(file->Append("1234"));
-  EXPECT_FALSE(file->Append("56789abcdef"));
-  EXPECT_FALSE(file->Append("x"));
+  EXPECT_TRUE(file->Append("56789abcdef"));
   EXPECT_FALSE(file->Close());
   EXPECT_EQ(Read(PathOf("plain.txt")), "123456789a");
+
+  // An append larger than the buffer is written at once and fails there, and so does
+  // every later one.
+  std::unique_ptr<WritableFile> large = os_.OpenForWriting(PathOf("large.txt"));
+  ASSERT_NE(large, nullptr);
+  EXPECT_FALSE(large->Append(std::string(WriteBuffer::kCapacity + 1, 'x')));
+  EXPECT_FALSE(large->Append("x"));
+  EXPECT_FALSE(large->Close());
+  ASSERT_TRUE(os_.RemoveFile(PathOf("large.txt")));
 
   EXPECT_FALSE(os_.ReplaceFileAtomically(PathOf("target.txt"), "new content past the limit"));
   EXPECT_EQ(Read(PathOf("target.txt")), "old");

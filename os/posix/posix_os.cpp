@@ -20,6 +20,7 @@
 
 #include "os/os.h"
 #include "os/profile_file.h"
+#include "os/write_buffer.h"
 #include "text/encoding.h"
 
 namespace vintor::os {
@@ -67,12 +68,15 @@ class DescriptorWriter {
 
   bool Append(std::string_view bytes) {
     if (failed_ || close_result_.has_value()) return false;
-    if (!WriteAll(fd_, bytes)) failed_ = true;
+    if (!buffer_.Append(bytes, [this](std::string_view b) { return WriteAll(fd_, b); }))
+      failed_ = true;
     return !failed_;
   }
 
   bool Close() {
     if (!close_result_.has_value()) {
+      if (!failed_ && !buffer_.Flush([this](std::string_view b) { return WriteAll(fd_, b); }))
+        failed_ = true;
       bool kept = !failed_;
       if (sync_on_close_ && ::fsync(fd_) != 0) kept = false;
       if (!CloseDescriptor(fd_)) kept = false;
@@ -84,6 +88,7 @@ class DescriptorWriter {
  private:
   int fd_;
   bool sync_on_close_;
+  WriteBuffer buffer_;
   bool failed_ = false;
   std::optional<bool> close_result_;
 };

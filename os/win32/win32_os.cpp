@@ -16,6 +16,7 @@
 
 #include "os/os.h"
 #include "os/profile_file.h"
+#include "os/write_buffer.h"
 #include "text/encoding.h"
 
 namespace vintor::os {
@@ -73,21 +74,14 @@ class HandleWriter {
 
   bool Append(std::string_view bytes) {
     if (failed_ || close_result_.has_value()) return false;
-    while (!bytes.empty()) {
-      // WriteFile takes a 32-bit count; large outputs go in slices.
-      const DWORD slice = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
-      DWORD written = 0;
-      if (!::WriteFile(handle_, bytes.data(), slice, &written, nullptr) || written == 0) {
-        failed_ = true;
-        return false;
-      }
-      bytes.remove_prefix(written);
-    }
-    return true;
+    if (!buffer_.Append(bytes, [this](std::string_view b) { return WriteAll(b); })) failed_ = true;
+    return !failed_;
   }
 
   bool Close() {
     if (!close_result_.has_value()) {
+      if (!failed_ && !buffer_.Flush([this](std::string_view b) { return WriteAll(b); }))
+        failed_ = true;
       bool kept = !failed_;
       if (flush_on_close_ && !::FlushFileBuffers(handle_)) kept = false;
       if (!::CloseHandle(handle_)) kept = false;
@@ -97,8 +91,22 @@ class HandleWriter {
   }
 
  private:
+  bool WriteAll(std::string_view bytes) {
+    while (!bytes.empty()) {
+      // WriteFile takes a 32-bit count; large outputs go in slices.
+      const DWORD slice = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+      DWORD written = 0;
+      if (!::WriteFile(handle_, bytes.data(), slice, &written, nullptr) || written == 0) {
+        return false;
+      }
+      bytes.remove_prefix(written);
+    }
+    return true;
+  }
+
   HANDLE handle_;
   bool flush_on_close_;
+  WriteBuffer buffer_;
   bool failed_ = false;
   std::optional<bool> close_result_;
 };
