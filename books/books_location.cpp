@@ -29,7 +29,7 @@ std::string ResolveBooksPath(const std::string& option, const EnvironmentLookup&
     if (folder.back() != '/') folder += '/';
     return folder + rest;
   };
-  // The base directory specification ignores a relative XDG_DATA_HOME.
+  // The XDG base-directory rules ignore a relative XDG_DATA_HOME.
   if (const std::string data_home = environment("XDG_DATA_HOME"); data_home.starts_with("/"))
     return under(data_home, "tavrel/books.db");
   if (const std::string home = environment("HOME"); !home.empty())

@@ -1,6 +1,7 @@
 #include "statements/statement_aggregator.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "text/cp932.h"
 
@@ -208,20 +209,52 @@ void StatementAggregator::Pulse() {
   if (progress_window_ != nullptr) progress_window_->PulseActivity();
 }
 
+bool StatementAggregator::ReadSavedText(int kind, std::string* text) {
+  auto* companies =
+      library_.DataManager().GetSet<platform::ClSetData>(platform::kSetCompanyData, 1);
+  const platform::StDATAINFO* selected = companies ? companies->GetSelectedInfo() : nullptr;
+  if (selected == nullptr) return false;
+  saved_reader_ = library_.NewSaveKessansho();
+  if (saved_reader_ == nullptr) return false;
+  saved_reader_->AttachSetMgr(library_.DataManager().GetSetMgr());
+  const std::string data_id(text::FieldText(selected->data_id));
+  saved_reader_->SetCurDataID(data_id.c_str());
+  saved_reader_->AttachOptLink(library_.LinkManager().GetOptLink());
+
+  char* buffer = nullptr;
+  std::int32_t length = 0;
+  const int result = saved_reader_->GetDataType02(kind, &buffer, &length);
+  // The library may hand out a buffer even with an error; it is ours to free in any case.
+  // The text is copied out first, taking the length as given: the buffer need not end in a
+  // NUL.
+  const bool read = result == platform::kSuccess && buffer != nullptr;
+  if (read) text->assign(buffer, static_cast<std::size_t>(std::max<std::int32_t>(length, 0)));
+  if (buffer != nullptr) library_.TaskMemFree(buffer);
+  return read;
+}
+
 bool StatementAggregator::ReadNotesMode() {
-  return false;
+  std::string text;
+  return ReadSavedText(platform::kSavedNotesMode, &text) && IsLinkedInputMode(text);
 }
 
 bool StatementAggregator::ReadNotesEntered() {
-  return false;
+  std::string text;
+  return ReadSavedText(platform::kSavedNotesSettings, &text) && AreNotesEntered(text);
 }
 
-bool StatementAggregator::ReadDisplayFlags(std::span<std::uint8_t> /*flags*/) {
-  return false;
+bool StatementAggregator::ReadDisplayFlags(std::span<std::uint8_t> flags) {
+  std::string text;
+  if (!ReadSavedText(platform::kSavedNotesMode, &text)) return false;
+  CollectNoteDisplayFlags(text, flags);
+  return true;
 }
 
-bool StatementAggregator::ReadNoteText(std::string* /*text*/) {
-  return false;
+bool StatementAggregator::ReadNoteText(std::string* text) {
+  std::string saved;
+  if (!ReadSavedText(platform::kSavedNotesText, &saved)) return false;
+  *text = std::move(saved);
+  return true;
 }
 
 }  // namespace vintor::statements

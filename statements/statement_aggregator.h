@@ -10,6 +10,7 @@
 #include "platform/records.h"
 #include "statements/account_ledger_extractor.h"
 #include "statements/fixed_amount.h"
+#include "statements/saved_notes.h"
 #include "statements/statement_line_list.h"
 #include "ui/progress_window.h"
 
@@ -58,15 +59,21 @@ class StatementAggregator {
   // Where the progress display stands after the run; the report writer continues from there.
   double progress_position() const { return progress_position_; }
 
-  // The saved notes of the company. Not read yet: each answers false, which the run takes
-  // as "no notes to export".
-  // True when the saved notes are kept in the linked input mode.
+  // The saved notes of the selected company, read from the statements saved in the books.
+  // Each query reads its text afresh through a new saved-statement reader; a text that
+  // cannot be read (no selected company, no reader, the library answers an error or no
+  // buffer) makes the query answer false and is not reported. Every buffer the library
+  // hands out is freed before the query returns.
+  //
+  // True when the saved notes are kept in the linked input mode ("InputMode" positive).
   bool ReadNotesMode();
-  // True when the user has entered notes.
+  // True when the user has entered notes ("Note=" positive).
   bool ReadNotesEntered();
-  // Fills the display flag of each saved note section, in order; false when unread.
+  // Stores the display flag of each saved note section, in order, into flags (at most
+  // kNoteDisplayFlagCount; the caller zeroes them first, entries not stored are left as they
+  // are). True when the text was read, even if it has no section.
   bool ReadDisplayFlags(std::span<std::uint8_t> flags);
-  // The saved note records as one text; false (text untouched) when unread.
+  // The saved note records as one text. False, and text untouched, when it cannot be read.
   bool ReadNoteText(std::string* text);
 
  private:
@@ -81,6 +88,10 @@ class StatementAggregator {
   void CarryOver(const FixedAmount& carry_over);
   void Advance(double from, double to);
   void Pulse();
+  // Reads the saved text of a data kind (platform::kSavedNotes...) through a new
+  // saved-statement reader, which replaces the previous one. False when it cannot be read;
+  // the library's buffer is freed either way.
+  bool ReadSavedText(int kind, std::string* text);
 
   platform::AccountingLibrary& library_;
   ui::ProgressWindow* progress_window_ = nullptr;
@@ -90,6 +101,8 @@ class StatementAggregator {
   double progress_position_ = 0.0;
   double progress_step_ = 1.0;
   std::unique_ptr<platform::ClRuleKamoku> cursor_;
+  // Declared after the cursor so that it is destroyed first.
+  std::unique_ptr<platform::ClSaveKessansho> saved_reader_;
 };
 
 }  // namespace vintor::statements

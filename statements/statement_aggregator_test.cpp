@@ -477,16 +477,5 @@ TEST_F(StatementAggregatorTest, AClosingBalanceOfTenToTheFourteenYenStopsTheRun)
   EXPECT_EQ(lines_.size(), 1u);
 }
 
-TEST_F(StatementAggregatorTest, NotesAreNotReadYet) {
-  StatementAggregator aggregator(library_);
-  std::uint8_t flags[50] = {};
-  std::string text = "kept";
-  EXPECT_FALSE(aggregator.ReadNotesMode());
-  EXPECT_FALSE(aggregator.ReadNotesEntered());
-  EXPECT_FALSE(aggregator.ReadDisplayFlags(flags));
-  EXPECT_FALSE(aggregator.ReadNoteText(&text));
-  EXPECT_EQ(text, "kept");
-}
-
 }  // namespace
 }  // namespace vintor::statements
