@@ -10,6 +10,10 @@
 #include "statements/fixed_amount.h"
 #include "statements/report_writer.h"
 #include "statements/statement_aggregator.h"
+#include "supplements/equity_statement.h"
+#include "supplements/ledger_extraction.h"
+#include "supplements/ledger_section.h"
+#include "supplements/notes_section.h"
 #include "text/cp932.h"
 #include "text/decimal.h"
 
@@ -130,9 +134,11 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
   progress.ResetProgress();
 
   statements::StatementAggregator aggregator(env_.library);
+  supplements::LedgerExtractor ledger(env_.library, ledger_entries_, &progress);
   aggregator.set_progress_window(&progress);
   aggregator.set_line_list(&statement_lines_);
   aggregator.set_ledger_requested(ledger_requested != 0);
+  aggregator.set_ledger_extractor(&ledger);
   statements::ReportWriter writer(env_.os, env_.desktop, edition_.product_display_name);
   writer.set_progress_window(&progress);
   writer.set_line_list(&statement_lines_);
@@ -148,8 +154,8 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
     aggregator.Run(tax.tax_included != 0, find, record);
 
     std::int32_t notes_enabled = 0;
+    std::uint8_t display_flags[statements::kNoteDisplayFlagCount] = {};
     if (aggregator.ReadNotesMode() && aggregator.ReadNotesEntered()) {
-      std::uint8_t display_flags[50] = {};
       aggregator.ReadDisplayFlags(display_flags);
       notes_enabled = 1;
       std::string note_text;
@@ -161,6 +167,11 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
     }
 
     writer.set_notes_flag(notes_enabled);
+    // After the statements, in this order: equity, notes (when enabled), general ledger.
+    supplements::EquityStatementSection equity(statement_lines_, equity_kind);
+    supplements::NotesSection notes(note_lines_, display_flags, notes_enabled);
+    supplements::LedgerSection ledger_section(statement_lines_, ledger_entries_);
+    writer.set_data_sections({&equity, &notes, &ledger_section});
     writer.set_start_position(static_cast<std::int16_t>(aggregator.progress_position()));
     const std::int16_t function_number =
         launched_by_host_ ? handshake_.function_number : kStandAloneFunctionNumber;
@@ -256,6 +267,7 @@ bool ExportApp::ReadTaxSettings(platform::StSHOHIZEIINFO* settings, const char* 
 
 void ExportApp::Exit() {
   statement_lines_.Clear();
+  ledger_entries_.clear();
   note_lines_.clear();
   // Closed even when the connection never opened: the library tidies up after itself.
   platform::ClAccConnect& connection = env_.library.Connection();

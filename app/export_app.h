@@ -19,6 +19,7 @@
 #include "os/os.h"
 #include "platform/library.h"
 #include "statements/statement_line_list.h"
+#include "supplements/ledger_entry.h"
 #include "ui/host_windows.h"
 #include "ui/progress_window.h"
 #include "ui/ui.h"
@@ -70,6 +71,7 @@ class ExportApp {
   bool launched_by_host() const { return launched_by_host_; }
   const HostHandshake& handshake() const { return handshake_; }
   const statements::StatementLineList& statement_lines() const { return statement_lines_; }
+  const supplements::LedgerEntryList& ledger_entries() const { return ledger_entries_; }
 
  private:
   bool ReadSelectedDataRecord(platform::StDATAINFO* record);
@@ -86,6 +88,7 @@ class ExportApp {
   int result_code_ = kResultFinished;
   bool connection_opened_ = false;
   statements::StatementLineList statement_lines_;
+  supplements::LedgerEntryList ledger_entries_;
   std::vector<std::string> note_lines_;
 };
 

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <functional>
 #include <initializer_list>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -75,6 +77,64 @@ class FakeCursor : public platform::ClRuleKamoku {
   CursorScript& s_;
 };
 
+// What the saved-statement store answers for one data kind.
+struct SavedAnswer {
+  int result = 0;
+  std::string bytes;     // copied into a fresh buffer
+  bool buffer = true;    // false: no buffer is handed out
+  int length_delta = 0;  // the length answered is bytes.size() + length_delta
+};
+
+struct SavedStore {
+  std::map<int, SavedAnswer> answers;  // kinds without an answer fail with 1 and no buffer
+  bool refuse_reader = false;
+  int readers_created = 0;
+  int readers_alive = 0;
+  std::vector<std::string> calls;  // of every reader, in order
+  std::set<void*> outstanding;     // buffers handed out and not yet freed
+  int handed_out = 0;
+  int freed = 0;
+};
+
+class FakeSavedReader : public platform::ClSaveKessansho {
+ public:
+  explicit FakeSavedReader(SavedStore& store) : s_(store) {
+    ++s_.readers_created, ++s_.readers_alive;
+  }
+  ~FakeSavedReader() override { --s_.readers_alive; }
+  int AttachSetMgr(platform::ClSetMgr* manager) override {
+    s_.calls.push_back(manager ? "AttachSetMgr" : "AttachSetMgr(null)");
+    return 0;
+  }
+  int SetCurDataID(const char* id) override {
+    s_.calls.push_back(std::string("SetCurDataID ") + id);
+    return 0;
+  }
+  int AttachOptLink(platform::ClOptLink* link) override {
+    s_.calls.push_back(link ? "AttachOptLink" : "AttachOptLink(null)");
+    return 0;
+  }
+  int GetDataType02(int kind, char** buffer, std::int32_t* length) override {
+    s_.calls.push_back("GetDataType02 " + std::to_string(kind));
+    const auto found = s_.answers.find(kind);
+    if (found == s_.answers.end()) return 1;
+    const SavedAnswer& answer = found->second;
+    if (answer.buffer) {
+      // Deliberately without a terminating NUL, and with garbage after the text.
+      *buffer = static_cast<char*>(std::malloc(answer.bytes.size() + 8));
+      std::memcpy(*buffer, answer.bytes.data(), answer.bytes.size());
+      std::memset(*buffer + answer.bytes.size(), '9', 8);
+      s_.outstanding.insert(*buffer);
+      ++s_.handed_out;
+    }
+    *length = static_cast<std::int32_t>(answer.bytes.size()) + answer.length_delta;
+    return answer.result;
+  }
+
+ private:
+  SavedStore& s_;
+};
+
 class FakeCompanies : public platform::ClSetData {
  public:
   int AttachSetMgr(platform::ClSetMgr*) override { return 0; }
@@ -125,12 +185,20 @@ class FakeLibrary : public platform::AccountingLibrary {
   }
   std::unique_ptr<platform::ClRuleMotocho> NewRuleMotocho() override { std::abort(); }
   std::unique_ptr<platform::ClRuleShiwake> NewRuleShiwake() override { std::abort(); }
-  std::unique_ptr<platform::ClSaveKessansho> NewSaveKessansho() override { std::abort(); }
-  void TaskMemFree(void*) override { std::abort(); }
+  std::unique_ptr<platform::ClSaveKessansho> NewSaveKessansho() override {
+    if (store.refuse_reader) return nullptr;
+    return std::make_unique<FakeSavedReader>(store);
+  }
+  void TaskMemFree(void* buffer) override {
+    ++store.freed;
+    EXPECT_EQ(store.outstanding.erase(buffer), 1u) << "freed once, and only what was handed out";
+    std::free(buffer);
+  }
 
   FakeDataManager data;
   FakeLinkManager links;
   CursorScript script;
+  SavedStore store;
 };
 
 class RecordingExtractor : public AccountLedgerExtractor {
@@ -200,6 +268,9 @@ class StatementAggregatorTest : public testing::Test {
     std::strcpy(selected_.data_id, "SELECTED-7");
     library_.data.companies.selected = &selected_;
   }
+  ~StatementAggregatorTest() override {
+    EXPECT_TRUE(store_.outstanding.empty()) << "every buffer the library hands out is freed";
+  }
 
   // One run of a fresh aggregator over the scripted records.
   bool Run(const StFINDINFO& find, bool tax_included = false) {
@@ -218,6 +289,7 @@ class StatementAggregatorTest : public testing::Test {
 
   FakeLibrary library_;
   CursorScript& script_ = library_.script;
+  SavedStore& store_ = library_.store;
   StDATAINFO selected_{};
   StDATAINFO company_{};
   StatementLineList lines_;
@@ -475,6 +547,94 @@ TEST_F(StatementAggregatorTest, AClosingBalanceOfTenToTheFourteenYenStopsTheRun)
   script_.records = {Account(2, 0x80880100, true, {1}, {}), totals};
   EXPECT_THROW(Run(Months(4, 6)), FixedAmountOverflow);
   EXPECT_EQ(lines_.size(), 1u);
+}
+
+// The notes queries: how they reach the saved texts through the library. The reading rules
+// themselves are tested with saved_notes.
+TEST_F(StatementAggregatorTest, EachQueryReadsItsKindThroughANewReader) {
+  store_.answers[platform::kSavedNotesMode] = {0, "InputMode=1\r\n[Note_01]\r\nDisp=1\r\n"};
+  store_.answers[platform::kSavedNotesSettings] = {0, "Note=1\r\n"};
+  store_.answers[platform::kSavedNotesText] = {0, "<Notes>\r\n</Notes>\r\n"};
+  {
+    StatementAggregator aggregator(library_);
+    EXPECT_TRUE(aggregator.ReadNotesMode());
+    EXPECT_TRUE(aggregator.ReadNotesEntered());
+    std::uint8_t flags[kNoteDisplayFlagCount] = {};
+    EXPECT_TRUE(aggregator.ReadDisplayFlags(flags));
+    EXPECT_EQ(flags[0], 1);
+    std::string text;
+    EXPECT_TRUE(aggregator.ReadNoteText(&text));
+    EXPECT_EQ(text, "<Notes>\r\n</Notes>\r\n");
+    EXPECT_EQ(store_.readers_alive, 1) << "each reader replaces the one before";
+  }
+  EXPECT_EQ(store_.readers_alive, 0) << "the last reader goes with the aggregator";
+  EXPECT_EQ(store_.readers_created, 4);
+  EXPECT_EQ(store_.handed_out, 4);
+  EXPECT_EQ(store_.freed, 4);
+
+  std::vector<std::string> expected;
+  for (int kind : {100, 0, 100, 1000}) {
+    expected.insert(expected.end(), {"AttachSetMgr", "SetCurDataID SELECTED-7", "AttachOptLink",
+                                     "GetDataType02 " + std::to_string(kind)});
+  }
+  EXPECT_EQ(store_.calls, expected);
+}
+
+TEST_F(StatementAggregatorTest, AnUnreadableTextAnswersFalseAndItsBufferIsFreed) {
+  struct Case {
+    const char* what;
+    SavedAnswer answer;
+    int freed;
+  } const cases[] = {
+      {"error with a buffer", {1, "InputMode=1\r\nNote=1\r\n[Note_01]\r\nDisp=1\r\n"}, 1},
+      {"error without a buffer", {5000, "", false}, 0},
+      {"success without a buffer", {0, "", false}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    store_.freed = 0;
+    for (int kind : {0, 100, 1000}) store_.answers[kind] = c.answer;
+    StatementAggregator aggregator(library_);
+    EXPECT_FALSE(aggregator.ReadNotesMode());
+    EXPECT_FALSE(aggregator.ReadNotesEntered());
+    std::uint8_t flags[kNoteDisplayFlagCount] = {};
+    EXPECT_FALSE(aggregator.ReadDisplayFlags(flags));
+    EXPECT_EQ(flags[0], 0);
+    std::string text = "untouched";
+    EXPECT_FALSE(aggregator.ReadNoteText(&text));
+    EXPECT_EQ(text, "untouched");
+    EXPECT_EQ(store_.freed, 4 * c.freed);
+  }
+}
+
+TEST_F(StatementAggregatorTest, TakesTheTextByItsLengthNotByATerminator) {
+  store_.answers[platform::kSavedNotesMode] = {0, "InputMode=1", true, -1};  // "InputMode="
+  store_.answers[platform::kSavedNotesSettings] = {0, "Note=1"};             // "9" follows
+  store_.answers[platform::kSavedNotesText] = {0, std::string("A\0B", 3)};
+  StatementAggregator aggregator(library_);
+  EXPECT_FALSE(aggregator.ReadNotesMode());
+  EXPECT_TRUE(aggregator.ReadNotesEntered());
+  std::string text;
+  EXPECT_TRUE(aggregator.ReadNoteText(&text));
+  EXPECT_EQ(text, std::string("A\0B", 3));
+  EXPECT_EQ(store_.freed, 3);
+}
+
+TEST_F(StatementAggregatorTest, AnswersFalseWithoutACompanyOrAReader) {
+  store_.answers[platform::kSavedNotesMode] = {0, "InputMode=1"};
+  {
+    library_.data.companies.selected = nullptr;
+    StatementAggregator aggregator(library_);
+    EXPECT_FALSE(aggregator.ReadNotesMode());
+    EXPECT_EQ(store_.readers_created, 0);
+  }
+  {
+    library_.data.companies.selected = &selected_;
+    store_.refuse_reader = true;
+    StatementAggregator aggregator(library_);
+    EXPECT_FALSE(aggregator.ReadNotesMode());
+  }
+  EXPECT_EQ(store_.handed_out, 0);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "statements/xml_writer.h"
 
+#include <algorithm>
 #include <utility>
 
+#include "text/cp932.h"
 #include "text/xml_entities.h"
 
 namespace vintor::statements {
@@ -117,6 +119,29 @@ bool XmlWriter::CloseElement(std::string_view name, int depth) {
 
 std::string XmlWriter::Escape(std::string_view text) {
   return text::EscapeXmlEntities(text);
+}
+
+std::string_view XmlWriter::FitEscaped(std::string_view text, std::size_t max_escaped) {
+  if (Escape(text).size() <= max_escaped) return text;
+  // Count the bytes whose escaped forms fit, then step back to a character boundary. The
+  // bytes that are escaped are never halves of double-byte characters, so an entity is
+  // always kept or dropped whole.
+  std::size_t escaped = 0;
+  std::size_t fitting = 0;
+  for (; fitting < text.size(); ++fitting) {
+    const std::size_t width = Escape(text.substr(fitting, 1)).size();
+    if (escaped + width > max_escaped) break;
+    escaped += width;
+  }
+  return text::PrefixOnCharacterBoundary(text, fitting);
+}
+
+bool XmlWriter::ElementCutToFit(std::string_view name, std::string_view text, int depth) {
+  // depth tabs, <name>, </name> and CR LF leave this much of the line for the text.
+  const std::size_t frame = static_cast<std::size_t>(depth < 0 ? 0 : depth) + 2 * name.size() + 7;
+  const std::size_t room =
+      frame >= kMaxLineBytes ? 0 : std::min(kMaxLineBytes - frame, kMaxEscapedBytes);
+  return Element(name, FitEscaped(text, room), depth);
 }
 
 }  // namespace vintor::statements

@@ -65,6 +65,13 @@ class XmlWriter {
   // Replaces " & ' < > by their entities; double-byte text passes unchanged.
   static std::string Escape(std::string_view text);
 
+  // The longest start of text, ending on a whole character, whose escaped form is at most
+  // max_escaped bytes. No character and no entity is ever cut in half.
+  static std::string_view FitEscaped(std::string_view text, std::size_t max_escaped);
+  // Element with a free text (a note line, a ledger description) cut after its last whole
+  // character that keeps the line within the limit, instead of refusing the line.
+  bool ElementCutToFit(std::string_view name, std::string_view text, int depth);
+
   bool is_open() const { return file_ != nullptr; }
   const std::string& path() const { return path_; }
 

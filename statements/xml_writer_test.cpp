@@ -170,6 +170,24 @@ TEST(XmlWriterOpenTest, NeedsFileAndPathAndClosesOnce) {
   EXPECT_EQ(file.written, "<?xml?>\r\n");
 }
 
+TEST_F(XmlWriterTest, FreeTextsAreCutToFitTheLineOnAWholeCharacter) {
+  // Depth 2, <Line> and </Line> and CR LF leave 240 bytes for the text.
+  std::string text;
+  for (int k = 0; k < 130; ++k) text += "表";
+  ASSERT_TRUE(writer_.ElementCutToFit("Line", text, 2));
+  EXPECT_EQ(file_.written.size(), 255u);
+  EXPECT_EQ(file_.written.substr(file_.written.size() - 9), "</Line>\r\n");
+
+  file_.written.clear();
+  ASSERT_TRUE(writer_.ElementCutToFit("Line", "a<表", 2));
+  EXPECT_EQ(file_.written, "\t\t<Line>a&lt;表</Line>\r\n");
+
+  EXPECT_EQ(XmlWriter::FitEscaped("ab&cd", 6), "ab");  // the entity stays whole
+  EXPECT_EQ(XmlWriter::FitEscaped("ab&cd", 7), "ab&");
+  EXPECT_EQ(XmlWriter::FitEscaped("表表", 3), "表");  // never half a character
+  EXPECT_EQ(XmlWriter::FitEscaped("", 0), "");
+}
+
 TEST(XmlWriterOpenTest, CloseReportsAFileThatCouldNotKeepItsBytes) {
   RecordingFile file;
   file.fail_close = true;

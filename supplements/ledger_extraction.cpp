@@ -1,0 +1,366 @@
+#include "supplements/ledger_extraction.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <string_view>
+
+#include "text/cp932.h"
+
+namespace vintor::supplements {
+
+namespace {
+
+using platform::StFINDINFO;
+using platform::StKAMOKUINFO;
+using platform::StKAMOKUSUMINFO;
+using statements::FixedAmount;
+
+constexpr std::int32_t kKeyScale = 10'000;  // key = main code x 10 000 + sub-account number
+constexpr std::int8_t kPostingAccount = 0;
+constexpr std::uint8_t kNoLedger = 1;
+constexpr std::uint8_t kDebitNatured = 1;
+constexpr std::uint32_t kBalanceSheetBit = 0x80000000;
+// The two characters of accounts left out of the totals (集計対象外).
+constexpr std::uint32_t kLeftOut = 0x08000000;
+constexpr std::uint32_t kLeftOutToo = 0x08000080;
+// The consumption-tax accounts: credit tax and debit tax.
+constexpr std::uint32_t kCreditTaxAccount = 0x80484010;
+constexpr std::uint32_t kDebitTaxAccount = 0x80880810;
+
+// What the ledger cursor is asked for. The items, operators and sort keys are the
+// library's own; they are passed on as the library expects them.
+constexpr std::int32_t kLedgerFindItem = platform::kFindItemMonth;
+constexpr std::int16_t kLedgerFindOp = platform::kFindOpRange;
+constexpr std::int16_t kFindValueType = 3;
+constexpr std::int32_t kLedgerFindOperand = platform::kMonthKindInterim;
+constexpr std::int32_t kOrderKeys[6] = {9, 17, 41, 8, 6, 64};
+constexpr std::int32_t kLedgerDisplayKind = 2;
+constexpr int kJournalCursorType = 2;
+
+constexpr std::string_view kSundryAccounts = "諸口";
+
+bool IsLeftOut(std::uint32_t character) {
+  return character == kLeftOut || character == kLeftOutToo;
+}
+
+// The search condition keeps month numbers in 32-bit operands whose high half stays zero;
+// they have always been read as 16 bits.
+std::int16_t Low16(std::int32_t value) {
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>(value & 0xFFFF));
+}
+
+void SetOneBlock(StFINDINFO* find, std::int32_t item, std::int16_t op) {
+  std::memset(find, 0, sizeof *find);
+  find->blocks[0].item = item;
+  find->blocks[0].op = op;
+  find->blocks[0].value_type = kFindValueType;
+  find->blocks[0].link = platform::kFindLinkLast;
+}
+
+FixedAmount WithTax(std::int64_t amount, std::int64_t tax) {
+  FixedAmount sum = FixedAmount::FromScaled(amount);
+  sum.AddInPlace(FixedAmount::FromScaled(tax));
+  return sum;
+}
+
+// Slots outside the arrays cannot come from a condition the dialog built; they are left
+// out rather than read past the record.
+void AddSlots(const std::int64_t (&amounts)[platform::kMonthSlots], int first, int last,
+              FixedAmount* total) {
+  first = std::max(first, 0);
+  last = std::min(last, platform::kMonthSlots - 1);
+  for (int slot = first; slot <= last; ++slot) {
+    total->AddInPlace(FixedAmount::FromScaled(amounts[slot]));
+  }
+}
+
+// The balance carried into the first month of the range, in the account's own direction,
+// by the same rule as the account's statement line, so the ledger's last balance is the
+// line's closing balance.
+FixedAmount OpeningBalance(bool tax_included, const platform::StDATAINFO& company, int start,
+                           const StKAMOKUSUMINFO& totals) {
+  const auto& debits = tax_included ? totals.debit_2 : totals.debit_1;
+  const auto& credits = tax_included ? totals.credit_2 : totals.credit_1;
+  FixedAmount debit;
+  FixedAmount credit;
+  if ((totals.character & kBalanceSheetBit) == kBalanceSheetBit) {
+    AddSlots(debits, platform::kSlotOpening, start - 1, &debit);
+    AddSlots(credits, platform::kSlotOpening, start - 1, &credit);
+  } else {
+    // An income-statement account starts from its opening slot only when the range starts
+    // where the bookkeeping of this data starts; later months begin from zero.
+    const int introduction = company.introduction_month;
+    const bool from_start_of_books = introduction == 0 ? start == 1 : start <= introduction;
+    if (from_start_of_books) {
+      AddSlots(debits, platform::kSlotOpening, platform::kSlotOpening, &debit);
+      AddSlots(credits, platform::kSlotOpening, platform::kSlotOpening, &credit);
+    }
+  }
+  return totals.debit_nature == kDebitNatured ? debit.Difference(credit) : credit.Difference(debit);
+}
+
+}  // namespace
+
+struct LedgerExtractor::Account {
+  bool tax_included;
+  std::int32_t key;
+  std::int32_t main_code;
+  bool debit_natured;
+  bool tax_account;
+};
+
+LedgerExtractor::LedgerExtractor(platform::AccountingLibrary& library, LedgerEntryList& entries,
+                                 ui::ProgressWindow* progress)
+    : library_(library), entries_(entries), progress_(progress), era_dates_(library) {
+  SetOneBlock(&ledger_find_, kLedgerFindItem, kLedgerFindOp);
+  ledger_find_.blocks[0].operand = kLedgerFindOperand;
+  SetOneBlock(&voucher_find_, platform::kFindItemVoucher, platform::kFindOpEqual);
+  SetOneBlock(&account_find_, platform::kFindItemAccount, platform::kFindOpEqual);
+  for (std::size_t k = 0; k < std::size(kOrderKeys); ++k) order_.keys[k].key = kOrderKeys[k];
+  order_.keys[5].flag_1 = 1;
+}
+
+LedgerExtractor::~LedgerExtractor() = default;
+
+bool LedgerExtractor::ExtractAccountLedger(bool tax_included, const platform::StDATAINFO& company,
+                                           const platform::StFINDINFO& find,
+                                           const platform::StKAMOKUSUMINFO& totals) {
+  // Totals and other non-posting accounts have no lines of their own; accounts marked as
+  // having no ledger and accounts left out of the totals are not reported.
+  if (totals.kind != kPostingAccount || totals.ledger_flag_1 == kNoLedger ||
+      totals.ledger_flag_2 == kNoLedger || IsLeftOut(totals.character)) {
+    return true;
+  }
+  if (!PrepareLedgerCursor()) return false;
+
+  platform::StMOTOCHOHYOJIINFO display{};
+  if (!DescribeLedger(find, totals, &display)) return false;
+  ledger_->MoveReady(&ledger_find_, &order_, &display);
+  std::int32_t count = 0;
+  if (ledger_->GetCount(&ledger_find_, &display, &count) != platform::kSuccess) return false;
+  if (ledger_->SetMovePos(0) != platform::kSuccess) return false;
+
+  const Account account{
+      tax_included,
+      totals.key,
+      totals.key / kKeyScale,
+      totals.debit_nature == kDebitNatured,
+      totals.character == kCreditTaxAccount || totals.character == kDebitTaxAccount,
+  };
+  FixedAmount balance =
+      OpeningBalance(tax_included, company, Low16(find.blocks[0].operand), totals);
+
+  int status = platform::kSuccess;
+  bool completed = true;
+  for (std::int32_t n = 0; n < count && n < kMaxLinesPerAccount; ++n) {
+    if (progress_ != nullptr) progress_->PulseActivity();
+    std::memset(&line_, 0, sizeof line_);
+    status = n == 0 ? ledger_->MoveFirst(&line_) : ledger_->MoveNext(&line_);
+    if (status != platform::kSuccess) break;
+    if (!ExtractLine(account, company, &balance)) {
+      completed = false;
+      break;
+    }
+  }
+  const bool cursor_ok = status == platform::kSuccess || status == platform::kEndOfRecords;
+  if (cursor_ok) ledger_->MoveFinish();
+  return completed && cursor_ok;
+}
+
+bool LedgerExtractor::PrepareLedgerCursor() {
+  if (ledger_ != nullptr) return true;
+  // The ledger is read for the company the user has selected in the product, which is the
+  // company of the run.
+  auto* companies =
+      library_.DataManager().GetSet<platform::ClSetData>(platform::kSetCompanyData, 1);
+  const platform::StDATAINFO* selected = companies ? companies->GetSelectedInfo() : nullptr;
+  if (selected == nullptr) return false;
+  ledger_ = library_.NewRuleMotocho();
+  if (ledger_ == nullptr) return false;
+  ledger_->AttachSetMgr(library_.DataManager().GetSetMgr());
+  const std::string data_id(text::FieldText(selected->data_id));
+  ledger_->SetCurDataID(data_id.c_str());
+  ledger_->AttachOptLink(library_.LinkManager().GetOptLink());
+  return true;
+}
+
+bool LedgerExtractor::DescribeLedger(const platform::StFINDINFO& find,
+                                     const platform::StKAMOKUSUMINFO& totals,
+                                     platform::StMOTOCHOHYOJIINFO* display) {
+  auto* companies =
+      library_.DataManager().GetSet<platform::ClSetData>(platform::kSetCompanyData, 1);
+  if (companies == nullptr) return false;
+  if (period_ == nullptr) period_ = library_.NewAccPeriod();
+  if (period_ == nullptr) return false;
+  companies->GetAccPeriod(period_.get());
+
+  // The ledger runs from the first day of the first month to the last day of the last
+  // month, or of the interim closing period when the range ends with it. A period the
+  // library cannot name leaves its date zero, and the ledger empty.
+  const std::int16_t first_month = Low16(find.blocks[0].operand);
+  const std::int16_t last_month = Low16(find.blocks[1].operand);
+  std::int32_t first_day = 0;
+  std::int32_t last_day = 0;
+  std::int32_t unused = 0;
+  period_->GetPeriodByMonthKind(first_month, &first_day, &unused);
+  period_->GetPeriodByMonthKind(last_month, &unused, &last_day);
+
+  display->account_key = totals.key;
+  display->interim_period = last_month == platform::kMonthKindInterim ? 1 : 0;
+  display->first_date = first_day;
+  display->last_date = last_day;
+  display->display_kind = kLedgerDisplayKind;
+  return true;
+}
+
+bool LedgerExtractor::ExtractLine(const Account& account, const platform::StDATAINFO& company,
+                                  FixedAmount* balance) {
+  const platform::StMOTOCHOINFO& line = line_;
+  const bool touches_account = line.debit_key / kKeyScale == account.main_code ||
+                               line.credit_key / kKeyScale == account.main_code;
+
+  // Without tax in the amounts, the tax parts of a voucher between two other accounts are
+  // booked on the tax accounts, so their ledgers show just those parts.
+  FixedAmount debit;
+  FixedAmount credit;
+  if (account.tax_included) {
+    debit = WithTax(line.debit_amount, line.debit_tax);
+    credit = WithTax(line.credit_amount, line.credit_tax);
+  } else if (account.tax_account && !touches_account) {
+    debit = FixedAmount::FromScaled(line.debit_tax);
+    credit = FixedAmount::FromScaled(line.credit_tax);
+  } else {
+    debit = FixedAmount::FromScaled(line.debit_amount);
+    credit = FixedAmount::FromScaled(line.credit_amount);
+  }
+
+  const bool credit_side = line.side == platform::kSideCredit;
+  FixedAmount amount;
+  if (credit_side) {
+    amount = account.debit_natured ? FixedAmount().Difference(credit) : credit;
+  } else if (line.side == platform::kSideDebit) {
+    amount = account.debit_natured ? debit : FixedAmount().Difference(debit);
+  } else {
+    // A transfer between two sub-accounts of the account touches both sides.
+    amount = account.debit_natured ? debit.Difference(credit) : credit.Difference(debit);
+  }
+
+  const std::int32_t counter_key = credit_side ? line.debit_key : line.credit_key;
+  const std::int32_t own_key = credit_side ? line.credit_key : line.debit_key;
+
+  // The counter account is several accounts when the other side of the voucher has several
+  // lines. A voucher with several lines on both sides pairs a line with one counter line
+  // only while everything before it balances.
+  bool sundry = credit_side ? line.compound_marker == platform::kMarkerSeveralDebits
+                            : line.compound_marker == platform::kMarkerSeveralCredits;
+  if (!sundry && line.compound_marker == platform::kMarkerSeveralBoth) {
+    if (WithTax(line.debit_amount, line.debit_tax) !=
+        WithTax(line.credit_amount, line.credit_tax)) {
+      sundry = true;
+    } else if (line.line_number != 1) {
+      bool allocated = true;
+      sundry = VoucherUnbalancedBefore(company, line.journal_key, line.line_number, &allocated);
+      if (!allocated) return false;
+    }
+  }
+
+  const bool counter_sub = !sundry && counter_key % kKeyScale != 0;
+  const bool own_sub = own_key % kKeyScale != 0;
+  if (!sundry) LookUpAccount(counter_key / kKeyScale, &counter_account_);
+  if (counter_sub) LookUpAccount(counter_key, &counter_sub_account_);
+  if (own_sub) LookUpAccount(own_key, &own_sub_account_);
+
+  if (amount == FixedAmount()) return true;
+  // A line against an account left out of the totals is not part of the ledger either.
+  if (!sundry && IsLeftOut(counter_account_.character)) return true;
+  // With tax in the amounts the tax accounts hold only their own postings.
+  if (account.tax_included && account.tax_account && !touches_account) return true;
+
+  FixedAmount new_balance = *balance;
+  new_balance.AddInPlace(amount);
+  LedgerEntry* entry = nullptr;
+  try {
+    entry = &entries_.emplace_back();
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  entry->account_key = account.key;
+  entry->number = line.number;
+  era_dates_.FormatEraDate(line.date, entry->date_text);
+  if (own_sub)
+    text::CopyBounded(text::FieldText(own_sub_account_.name), entry->own_sub_account_name);
+  text::CopyBounded(sundry ? kSundryAccounts : text::FieldText(counter_account_.name),
+                    entry->counter_account_name);
+  if (counter_sub) {
+    text::CopyBounded(text::FieldText(counter_sub_account_.name), entry->counter_sub_account_name);
+  }
+  text::CopyBounded(text::FieldText(line.description), entry->description);
+  entry->amount = amount.ToScaled();
+  entry->balance = new_balance.ToScaled();
+  *balance = new_balance;
+  return true;
+}
+
+bool LedgerExtractor::VoucherUnbalancedBefore(const platform::StDATAINFO& company,
+                                              std::int32_t journal_key, std::int32_t line_number,
+                                              bool* allocated) {
+  *allocated = true;
+  if (journal_ == nullptr) {
+    journal_ = library_.NewRuleShiwake();
+    if (journal_ == nullptr) {
+      *allocated = false;
+      return false;
+    }
+    journal_->AttachSetMgr(library_.DataManager().GetSetMgr());
+    const std::string data_id(text::FieldText(company.data_id));
+    journal_->SetCurDataID(data_id.c_str());
+    journal_->AttachOptLink(library_.LinkManager().GetOptLink());
+  }
+
+  voucher_find_.blocks[0].operand = journal_key;
+  journal_->MoveReady(&voucher_find_, &order_, nullptr, kJournalCursorType);
+  std::int32_t count = 0;
+  if (journal_->GetSwkCount(&voucher_find_, nullptr, &count) != platform::kSuccess) return false;
+
+  FixedAmount debits;
+  FixedAmount credits;
+  for (std::int32_t n = 0; n < count; ++n) {
+    std::memset(&voucher_line_, 0, sizeof voucher_line_);
+    const int status =
+        n == 0 ? journal_->MoveFirst(&voucher_line_) : journal_->MoveNext(&voucher_line_);
+    if (status != platform::kSuccess || voucher_line_.line_number == line_number) break;
+    debits.AddInPlace(WithTax(voucher_line_.debit_amount, voucher_line_.debit_tax));
+    credits.AddInPlace(WithTax(voucher_line_.credit_amount, voucher_line_.credit_tax));
+  }
+  return debits != credits;
+}
+
+platform::ClSetKamoku* LedgerExtractor::AccountSet() {
+  // The chart is asked for on every lookup; the type check is repeated only when the
+  // library hands out a different object.
+  platform::ClSetBase* set = library_.DataManager().GetSetObject(platform::kSetAccounts, 1);
+  if (set != last_account_set_) {
+    last_account_set_ = set;
+    last_kamoku_ = dynamic_cast<platform::ClSetKamoku*>(set);
+  }
+  return last_kamoku_;
+}
+
+void LedgerExtractor::LookUpAccount(std::int32_t code, StKAMOKUINFO* account) {
+  std::memset(account, 0, sizeof *account);
+  platform::ClSetKamoku* chart = AccountSet();
+  if (chart == nullptr) return;
+  platform::SetCursor cursor = nullptr;
+  if (chart->GetCursor(&cursor) != platform::kSuccess) return;
+  if (chart->ReadyCursor(cursor) == platform::kSuccess) {
+    // A main code is looked up as the key of the main account.
+    account_find_.blocks[0].operand = code < kKeyScale ? code * kKeyScale : code;
+    if (chart->WalkFind(cursor, &account_find_, account) != platform::kSuccess) {
+      std::memset(account, 0, sizeof *account);
+    }
+  }
+  chart->ReleaseCursor(cursor);
+}
+
+}  // namespace vintor::supplements

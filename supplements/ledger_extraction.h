@@ -1,0 +1,107 @@
+// The general ledger of the chosen months, account by account, as LedgerEntry records.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/era_date_text.h"
+#include "platform/library.h"
+#include "platform/records.h"
+#include "statements/account_ledger_extractor.h"
+#include "statements/fixed_amount.h"
+#include "supplements/ledger_entry.h"
+#include "ui/progress_window.h"
+
+namespace vintor::supplements {
+
+// Reads the ledger lines of each account the aggregation hands over, through the library's
+// ledger cursor, and appends one LedgerEntry per line that carries an amount: its era date,
+// the counter account (its name, or 諸口 when the other side of the voucher is several
+// accounts), the sub-account names, the description, the amount in the account's own
+// direction and the running balance from the balance carried into the first month.
+//
+// Only posting accounts (kind 0) with a ledger of their own are read; total accounts, the
+// accounts without a ledger and those left out of the totals are skipped. Lines whose
+// counter account is left out of the totals, and lines of a tax account that do not
+// touch it, yield no entry and do not change the balance.
+//
+// The ledger cursor is created with the first account that is read and kept for the
+// others; the journal cursor of the compound-voucher check is created when first needed
+// and kept too. Both are owned by the extractor and must not outlive the library.
+class LedgerExtractor : public statements::AccountLedgerExtractor {
+ public:
+  // The line counter of an account is 16 bits wide: no more lines than this are read.
+  static constexpr std::int32_t kMaxLinesPerAccount = 32'768;
+
+  // The library and the entry list are not owned and must outlive the extractor. progress
+  // may be null (no activity is shown); when set it is pulsed once before every line.
+  LedgerExtractor(platform::AccountingLibrary& library, LedgerEntryList& entries,
+                  ui::ProgressWindow* progress);
+  ~LedgerExtractor() override;
+  LedgerExtractor(const LedgerExtractor&) = delete;
+  LedgerExtractor& operator=(const LedgerExtractor&) = delete;
+
+  // Appends the entries of one account for the range of find (its first block holds the
+  // first fiscal month, its second the last month or closing period 15). tax_included
+  // picks the totals and the amounts with consumption tax.
+  //
+  // True when the account was skipped or its ledger read to the end (or to the count the
+  // library gave). False when the selected company or a cursor is missing, the library
+  // cannot count or position the lines, a line cannot be read, or an entry cannot be
+  // stored; the entries appended so far stay. Throws statements::FixedAmountOverflow only
+  // for a balance beyond the 64-bit range, which the books cannot hold.
+  bool ExtractAccountLedger(bool tax_included, const platform::StDATAINFO& company,
+                            const platform::StFINDINFO& find,
+                            const platform::StKAMOKUSUMINFO& totals) override;
+
+ private:
+  struct Account;
+
+  bool PrepareLedgerCursor();
+  // The account and dates the ledger cursor shows for this account; false when the
+  // accounting period cannot be set up.
+  bool DescribeLedger(const platform::StFINDINFO& find, const platform::StKAMOKUSUMINFO& totals,
+                      platform::StMOTOCHOHYOJIINFO* display);
+  // Appends the entry of the line just read, if it yields one. False when the extraction of
+  // the account must end (the journal cursor or the entry cannot be allocated).
+  bool ExtractLine(const Account& account, const platform::StDATAINFO& company,
+                   statements::FixedAmount* balance);
+  // True when the lines of the voucher before the line numbered line_number do not balance
+  // (debit plus tax against credit plus tax). *allocated is false when the journal cursor
+  // cannot be created.
+  bool VoucherUnbalancedBefore(const platform::StDATAINFO& company, std::int32_t journal_key,
+                               std::int32_t line_number, bool* allocated);
+  // Looks an account up in the chart by main code or full key into *account (zero-filled
+  // first; it stays zero when the account is not found or the lookup fails).
+  void LookUpAccount(std::int32_t code, platform::StKAMOKUINFO* account);
+  platform::ClSetKamoku* AccountSet();
+
+  platform::AccountingLibrary& library_;
+  LedgerEntryList& entries_;
+  ui::ProgressWindow* progress_;
+  app::EraDateFormatter era_dates_;
+
+  std::unique_ptr<platform::ClRuleMotocho> ledger_;
+  std::unique_ptr<platform::ClRuleShiwake> journal_;
+  std::unique_ptr<platform::ClAccPeriod> period_;
+
+  // The conditions and order handed to the cursors; only the operands change per use.
+  platform::StFINDINFO ledger_find_{};
+  platform::StFINDINFO voucher_find_{};
+  platform::StFINDINFO account_find_{};
+  platform::StORDERINFO order_{};
+
+  // Records reused for every line, so a line costs no allocation.
+  platform::StMOTOCHOINFO line_{};
+  platform::StSWKTINFO voucher_line_{};
+  platform::StKAMOKUINFO counter_account_{};
+  platform::StKAMOKUINFO counter_sub_account_{};
+  platform::StKAMOKUINFO own_sub_account_{};
+
+  // The chart set last handed out and its ClSetKamoku view (see AccountSet).
+  platform::ClSetBase* last_account_set_ = nullptr;
+  platform::ClSetKamoku* last_kamoku_ = nullptr;
+};
+
+}  // namespace vintor::supplements

@@ -1,0 +1,89 @@
+#include "supplements/ledger_section.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "statements/clean_label.h"
+#include "statements/section_name.h"
+#include "text/cp932.h"
+
+namespace vintor::supplements {
+
+namespace {
+
+using statements::StatementLine;
+using statements::XmlWriter;
+
+constexpr std::int64_t kScale = 10'000;
+
+// Whole yen, the fraction dropped toward zero. Zero is written as "0".
+std::string YenText(std::int64_t scaled) {
+  return std::to_string(scaled / kScale);
+}
+
+// The name without its spaces, brackets and markers; empty when the name is empty.
+std::string CleanedName(std::string_view name) {
+  std::string cleaned;
+  statements::CleanLabel(name, &cleaned);
+  return cleaned;
+}
+
+}  // namespace
+
+LedgerSection::LedgerSection(const statements::StatementLineList& lines,
+                             const LedgerEntryList& entries)
+    : lines_(lines), entries_(entries) {}
+
+bool LedgerSection::Write(XmlWriter& writer) {
+  if (entries_.empty()) return true;
+  if (!writer.OpenElement("QZ00780S", 2)) return false;
+  cursor_ = 0;
+  // The entries follow the statement lines, so one pass over the lines meets every account's
+  // entries in turn. Each account written moves the cursor past at least one entry, and the
+  // pass ends with the lines, so the walk always ends.
+  for (const StatementLine& line : lines_) {
+    if (cursor_ >= entries_.size()) break;
+    if (entries_[cursor_].account_key != line.key) continue;
+    if (!WriteAccount(writer, line)) return false;
+  }
+  return writer.CloseElement("QZ00780S", 2);
+}
+
+bool LedgerSection::WriteAccount(XmlWriter& writer, const StatementLine& line) {
+  return writer.OpenElement("QZ00780S01", 3) &&
+         writer.Element("QZ00780S0010", CleanedName(text::FieldText(line.formal_name)), 4) &&
+         writer.Element("QZ00780S0020", statements::SectionNameOfCharacter(line.character), 4) &&
+         writer.Element("QZ00780S0030", YenText(line.opening), 4) &&
+         writer.Element("QZ00780S0040", YenText(line.closing), 4) && WriteLedgerLines(writer) &&
+         writer.CloseElement("QZ00780S01", 3);
+}
+
+bool LedgerSection::WriteLedgerLines(XmlWriter& writer) {
+  if (cursor_ >= entries_.size()) return true;
+  const std::int32_t account_key = entries_[cursor_].account_key;
+  for (; cursor_ < entries_.size() && entries_[cursor_].account_key == account_key; ++cursor_) {
+    const LedgerEntry& entry = entries_[cursor_];
+    const bool written =
+        writer.OpenElement("QZ00780S02", 4) &&
+        writer.Element("QZ00780S0050", std::to_string(entry.number), 5) &&
+        writer.Element("QZ00780S0060", text::FieldText(entry.date_text), 5) &&
+        writer.Element("QZ00780S0070", CleanedName(text::FieldText(entry.own_sub_account_name)),
+                       5) &&
+        writer.Element("QZ00780S0080", CleanedName(text::FieldText(entry.counter_account_name)),
+                       5) &&
+        writer.Element("QZ00780S0090", CleanedName(text::FieldText(entry.counter_sub_account_name)),
+                       5) &&
+        // The description is the bookkeeper's own text: brackets and spaces stay. Sixty bytes
+        // of ampersands or quotes would escape past the line's limit; rather than fail the
+        // report, such a description is cut after its last whole character that fits.
+        writer.ElementCutToFit("QZ00780S0100", text::FieldText(entry.description), 5) &&
+        writer.Element("QZ00780S0110", YenText(entry.amount), 5) &&
+        writer.Element("QZ00780S0120", YenText(entry.balance), 5) &&
+        writer.CloseElement("QZ00780S02", 4);
+    if (!written) return false;
+  }
+  return true;
+}
+
+}  // namespace vintor::supplements

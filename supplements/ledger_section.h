@@ -1,0 +1,42 @@
+// The general-ledger detail of the report: per account its name, section, opening and closing
+// balance, and inside it the extracted ledger lines.
+#pragma once
+
+#include <cstddef>
+
+#include "statements/data_section.h"
+#include "statements/statement_line.h"
+#include "statements/statement_line_list.h"
+#include "statements/xml_writer.h"
+#include "supplements/ledger_entry.h"
+
+namespace vintor::supplements {
+
+// Writes QZ00780S at depth 2 with one QZ00780S01 block per statement line that has ledger
+// entries. Refers to the line list and the entries, both of which must outlive the section;
+// neither is changed.
+//
+// The entries are expected grouped by account, the accounts in the order of the statement
+// lines. Entries of an account that has no statement line, or that comes out of that order,
+// hold the walk up: they and every entry after them are left unwritten.
+class LedgerSection : public statements::DataSection {
+ public:
+  LedgerSection(const statements::StatementLineList& lines, const LedgerEntryList& entries);
+
+  // Writes nothing and answers true when there are no entries (the ledger was not asked for,
+  // or no line qualified). False when a line cannot be written; the output stops there.
+  bool Write(statements::XmlWriter& writer) override;
+
+ private:
+  // One QZ00780S01 block for the line, whose key is that of the entry at the cursor.
+  bool WriteAccount(statements::XmlWriter& writer, const statements::StatementLine& line);
+  // The QZ00780S02 blocks of the account at the cursor; leaves the cursor on the first entry
+  // of the next account, or at the end.
+  bool WriteLedgerLines(statements::XmlWriter& writer);
+
+  const statements::StatementLineList& lines_;
+  const LedgerEntryList& entries_;
+  std::size_t cursor_ = 0;
+};
+
+}  // namespace vintor::supplements
