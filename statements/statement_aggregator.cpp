@@ -3,15 +3,14 @@
 #include <algorithm>
 #include <utility>
 
+#include "statements/account_balances.h"
 #include "text/cp932.h"
 
 namespace vintor::statements {
 
 namespace {
 
-constexpr std::uint32_t kBalanceSheetBit = 0x80000000;
 constexpr std::int8_t kKindWithoutLine = 1;
-constexpr std::uint8_t kDebitNatured = 1;
 constexpr std::int16_t kYearEndPeriod = platform::kMonthKindYearEnd;
 constexpr std::int32_t kInterimClosing = 1;
 constexpr int kInterimMonth = 6;
@@ -31,17 +30,6 @@ std::int16_t Low16(std::int32_t value) {
 
 std::int16_t Position(double position) {
   return static_cast<std::int16_t>(position);
-}
-
-// The totals of the slots first..last inclusive. Slots outside the arrays cannot come from
-// a condition the dialog built; they are left out rather than read past the record.
-void AddSlots(const std::int64_t (&amounts)[platform::kMonthSlots], int first, int last,
-              FixedAmount* total) {
-  first = std::max(first, 0);
-  last = std::min(last, platform::kMonthSlots - 1);
-  for (int slot = first; slot <= last; ++slot) {
-    total->AddInPlace(FixedAmount::FromScaled(amounts[slot]));
-  }
 }
 
 }  // namespace
@@ -89,8 +77,7 @@ bool StatementAggregator::Run(bool tax_included, const platform::StFINDINFO& fin
   range.tax_included = tax_included;
   range.start = Low16(find.blocks[0].operand);
   range.end = Low16(find.blocks[1].operand);
-  range.from_start_of_books =
-      introduction_month == 0 ? range.start == 1 : range.start <= introduction_month;
+  range.from_start_of_books = RangeStartsWithTheBooks(range.start, introduction_month);
   range.with_year_end = find.blocks[1].link != platform::kFindLinkLast &&
                         Low16(find.blocks[2].operand) == kYearEndPeriod;
   range.with_interim = company.interim_settlement == kInterimClosing && range.end == kInterimMonth;
@@ -149,22 +136,12 @@ bool StatementAggregator::TotalAccount(const platform::StKAMOKUSUMINFO& totals, 
   const auto& credits = range.tax_included ? totals.credit_2 : totals.credit_1;
   const bool debit_natured = totals.debit_nature == kDebitNatured;
 
-  FixedAmount debit_total;
-  FixedAmount credit_total;
-  if ((totals.character & kBalanceSheetBit) == kBalanceSheetBit) {
-    // A balance-sheet account carries everything booked before the range.
-    AddSlots(debits, platform::kSlotOpening, range.start - 1, &debit_total);
-    AddSlots(credits, platform::kSlotOpening, range.start - 1, &credit_total);
-  } else if (range.from_start_of_books) {
-    AddSlots(debits, platform::kSlotOpening, platform::kSlotOpening, &debit_total);
-    AddSlots(credits, platform::kSlotOpening, platform::kSlotOpening, &credit_total);
-  }
   const FixedAmount opening =
-      debit_natured ? debit_total.Difference(credit_total) : credit_total.Difference(debit_total);
+      BalanceBeforeRange(totals, range.tax_included, range.start, range.from_start_of_books);
   if (totals.character == kCarryOverSource) *carry_over = opening;
 
-  debit_total = FixedAmount();
-  credit_total = FixedAmount();
+  FixedAmount debit_total;
+  FixedAmount credit_total;
   AddSlots(debits, range.start, range.end, &debit_total);
   AddSlots(credits, range.start, range.end, &credit_total);
   if (range.with_year_end) {

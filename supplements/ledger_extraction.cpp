@@ -5,6 +5,7 @@
 #include <new>
 #include <string_view>
 
+#include "statements/account_balances.h"
 #include "text/cp932.h"
 
 namespace vintor::supplements {
@@ -19,8 +20,7 @@ using statements::FixedAmount;
 constexpr std::int32_t kKeyScale = 10'000;  // key = main code x 10 000 + sub-account number
 constexpr std::int8_t kPostingAccount = 0;
 constexpr std::uint8_t kNoLedger = 1;
-constexpr std::uint8_t kDebitNatured = 1;
-constexpr std::uint32_t kBalanceSheetBit = 0x80000000;
+using statements::kDebitNatured;
 // The two characters of accounts left out of the totals (集計対象外).
 constexpr std::uint32_t kLeftOut = 0x08000000;
 constexpr std::uint32_t kLeftOutToo = 0x08000080;
@@ -64,40 +64,14 @@ FixedAmount WithTax(std::int64_t amount, std::int64_t tax) {
   return sum;
 }
 
-// Slots outside the arrays cannot come from a condition the dialog built; they are left
-// out rather than read past the record.
-void AddSlots(const std::int64_t (&amounts)[platform::kMonthSlots], int first, int last,
-              FixedAmount* total) {
-  first = std::max(first, 0);
-  last = std::min(last, platform::kMonthSlots - 1);
-  for (int slot = first; slot <= last; ++slot) {
-    total->AddInPlace(FixedAmount::FromScaled(amounts[slot]));
-  }
-}
-
 // The balance carried into the first month of the range, in the account's own direction,
 // by the same rule as the account's statement line, so the ledger's last balance is the
 // line's closing balance.
 FixedAmount OpeningBalance(bool tax_included, const platform::StDATAINFO& company, int start,
                            const StKAMOKUSUMINFO& totals) {
-  const auto& debits = tax_included ? totals.debit_2 : totals.debit_1;
-  const auto& credits = tax_included ? totals.credit_2 : totals.credit_1;
-  FixedAmount debit;
-  FixedAmount credit;
-  if ((totals.character & kBalanceSheetBit) == kBalanceSheetBit) {
-    AddSlots(debits, platform::kSlotOpening, start - 1, &debit);
-    AddSlots(credits, platform::kSlotOpening, start - 1, &credit);
-  } else {
-    // An income-statement account starts from its opening slot only when the range starts
-    // where the bookkeeping of this data starts; later months begin from zero.
-    const int introduction = company.introduction_month;
-    const bool from_start_of_books = introduction == 0 ? start == 1 : start <= introduction;
-    if (from_start_of_books) {
-      AddSlots(debits, platform::kSlotOpening, platform::kSlotOpening, &debit);
-      AddSlots(credits, platform::kSlotOpening, platform::kSlotOpening, &credit);
-    }
-  }
-  return totals.debit_nature == kDebitNatured ? debit.Difference(credit) : credit.Difference(debit);
+  return statements::BalanceBeforeRange(
+      totals, tax_included, start,
+      statements::RangeStartsWithTheBooks(start, company.introduction_month));
 }
 
 }  // namespace
