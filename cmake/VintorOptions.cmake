@@ -6,6 +6,11 @@ add_library(vintor_options INTERFACE)
 target_compile_options(vintor_options INTERFACE
   $<$<COMPILE_LANGUAGE:CXX>:-finput-charset=UTF-8 -fexec-charset=CP932>
   -Wall -Wextra)
+if(VINTOR_FUZZ)
+  # Searching for faults: every library the targets link is checked too.
+  target_compile_options(vintor_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer)
+  target_link_options(vintor_options INTERFACE -fsanitize=address,undefined)
+endif()
 if(VINTOR_WERROR)
   target_compile_options(vintor_options INTERFACE -Werror)
 endif()
