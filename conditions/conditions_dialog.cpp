@@ -30,8 +30,6 @@ constexpr const char* kAnyXmlFile = "*.xml";
 // OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST.
 constexpr unsigned kSaveFileOptions = 0x180C;
 
-// Paths live in 261-byte buffers: 260 bytes and a terminator.
-constexpr std::size_t kPathBufferSize = 261;
 constexpr int kPathEditLimit = 255;
 constexpr int kMonthEditLimit = 2;
 
@@ -89,7 +87,7 @@ void ConditionsDialog::OnInitDialog(ui::ConditionsView& view) {
   SavedConditions working;
   saved_output_path.clear();
   if (settings_->Read(Key(), &working)) {
-    working.output_path = Bounded(working.output_path, kPathBufferSize);
+    working.output_path = Bounded(working.output_path, path_style_.PathBufferSize());
     saved_output_path = working.output_path;
   } else {
     std::int32_t start = working.start_month;
@@ -279,9 +277,10 @@ std::string ConditionsDialog::DefaultDestination() {
   if (!folder.empty()) return folder + kAnyXmlFile;
   // The temporary folder must fit a path buffer; one that does not counts as none.
   std::string temporary = os_.TemporaryFolder();
-  if (temporary.size() >= kPathBufferSize) temporary.clear();
+  const std::size_t buffer_size = path_style_.PathBufferSize();
+  if (temporary.size() >= buffer_size) temporary.clear();
   if (temporary.empty()) return kAnyXmlFile;
-  path_style_.EnsureTrailingSeparator(&temporary, kPathBufferSize);
+  path_style_.EnsureTrailingSeparator(&temporary, buffer_size);
   return temporary + kAnyXmlFile;
 }
 

@@ -80,7 +80,8 @@ class ConditionsDialogTest : public ::testing::Test {
   }
 
   // A fresh dialog, view and desktop, with the inputs of an April-to-March company.
-  void Reset(std::int32_t first_day = 20020401, std::int32_t last_day = 20030331) {
+  void Reset(std::int32_t first_day = 20020401, std::int32_t last_day = 20030331,
+             const PathStyle& style = WindowsPathStyle()) {
     view_ = FakeView();
     desktop_ = FakeDesktop();
     checked_paths_.clear();
@@ -91,8 +92,8 @@ class ConditionsDialogTest : public ::testing::Test {
       EXPECT_EQ(context.owner, FakeView::kHandle);
       return outcome_;
     };
-    dialog_ = std::make_unique<ConditionsDialog>(library_, os_, desktop_, WindowsPathStyle(),
-                                                 store_, checker, 0x99);
+    dialog_ =
+        std::make_unique<ConditionsDialog>(library_, os_, desktop_, style, store_, checker, 0x99);
     dialog_->user_id = "admin";
     dialog_->selection_numbers = {1, 3};
     dialog_->company_law_flag = 1;
@@ -220,6 +221,25 @@ TEST_F(ConditionsDialogTest, ProposesTheSavedChoices) {
   EXPECT_EQ(dialog().equity_statement_kind, 2);
   EXPECT_EQ(dialog().ledger_requested, 0);
   EXPECT_EQ(dialog().saved_output_path, "C:\\Out\\kessan.xml");
+}
+
+TEST_F(ConditionsDialogTest, SavedPathsKeepWhatTheStylesPathsMayHold) {
+  // A POSIX path may be far longer than a Windows one: it is kept whole, so a host run,
+  // which saves the path it read, never saves a cut one.
+  const std::string deep = "/home/keiri/" + std::string(300, 'd') + "/kessan.xml";
+  store_.Put(UserKey(), {4, 3, 1, 1, deep});
+  Reset(20020401, 20030331, PosixPathStyle());
+  Open();
+  EXPECT_EQ(dialog().saved_output_path, deep);
+  EXPECT_EQ(view_.texts[control::kPath], deep);
+
+  // A Windows path of more than 260 bytes is cut after its last whole character: 表 would
+  // take bytes 259 and 260.
+  const std::string windows = "C:\\" + std::string(256, 'w') + "表\\x.xml";
+  store_.Put(UserKey(), {4, 3, 1, 1, windows});
+  Reset();
+  Open();
+  EXPECT_EQ(dialog().saved_output_path, windows.substr(0, 259));
 }
 
 TEST_F(ConditionsDialogTest, UnusualSavedRecordsAreCompletedOrShownAsTheyAre) {

@@ -19,6 +19,9 @@ class PathStyle {
   virtual ~PathStyle() = default;
 
   virtual char Separator() const = 0;
+  // Bytes a path may take including the terminator, as in the fixed buffers the paths are
+  // kept in: 261 on Windows (260 characters), 4096 on POSIX.
+  virtual std::size_t PathBufferSize() const = 0;
 
   // The text up to and including the last separator; empty when there is none.
   virtual std::string FolderPart(const std::string& path) const = 0;

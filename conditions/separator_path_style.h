@@ -28,10 +28,6 @@ class SeparatorPathStyle : public PathStyle {
   // fails; the folders above a failed removal stay.
   bool RemoveCreatedFolders(const std::string& path, const std::string* stop, os::Os& os) const;
 
-  // Bytes a folder path may take including the terminator, as in the fixed buffers the
-  // paths are kept in: 261 on Windows (260 characters), 4096 on POSIX.
-  virtual std::size_t PathBufferSize() const = 0;
-
  protected:
   // Splits a folder that ends with a separator into its root, which ends with a
   // separator, and the rest after it. False when the folder has no root of this style.
