@@ -1,5 +1,7 @@
 // The rules by which an account's monthly totals become balances, shared by the statement
-// lines and the general ledger so that a ledger ends on the balance its line shows.
+// lines and the general ledger so that both start from the same balance. (A ledger then
+// ends on its line's closing balance unless it leaves out lines against accounts excluded
+// from the totals, which the statements count.)
 #pragma once
 
 #include <cstdint>

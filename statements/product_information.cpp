@@ -12,7 +12,8 @@ constexpr char kEndOfFile = '\x1A';
 
 // The rest of the line behind the first occurrence of key. The file comes from Windows
 // tools: a line ends with CR LF, some tools still close a text with the end-of-file byte
-// 0x1A, and a NUL ends the text in any case.
+// 0x1A, and a NUL ends the text in any case. A lone CR or LF (a file saved by another
+// editor) ends the line too, so a value never runs into the lines after it.
 std::string ValueBehind(std::string_view contents, std::string_view key) {
   const std::size_t found = contents.find(key);
   if (found == std::string_view::npos) return {};
@@ -20,8 +21,7 @@ std::string ValueBehind(std::string_view contents, std::string_view key) {
   std::size_t end = start;
   while (end < contents.size()) {
     const char byte = contents[end];
-    if (byte == '\0' || byte == kEndOfFile) break;
-    if (byte == '\r' && end + 1 < contents.size() && contents[end + 1] == '\n') break;
+    if (byte == '\0' || byte == kEndOfFile || byte == '\r' || byte == '\n') break;
     ++end;
   }
   return std::string(contents.substr(start, end - start));

@@ -109,8 +109,10 @@ bool ReportWriter::WriteSystem(XmlWriter& xml, std::int16_t function_number) {
       {"PROGRAMVER", product.version},
   };
   if (!xml.OpenElement("SYSTEM", 1)) return false;
+  // The product's name and version come from a file beside the program; one too long for
+  // a report line is cut after a whole character rather than failing every export.
   for (const auto& element : elements) {
-    if (!xml.Element(element.name, element.text, 2)) return false;
+    if (!xml.ElementCutToFit(element.name, element.text, 2)) return false;
     Pulse();
   }
   return xml.CloseElement("SYSTEM", 1);

@@ -226,6 +226,8 @@ TEST_F(ReportWriterTest, ContinuesTheProgressFromTheStartPosition) {
 }
 
 TEST_F(ReportWriterTest, NamesTheProgramAndTheFunction) {
+  // Two tabs, the tags and CR LF leave 224 bytes of a line for the name.
+  const std::string long_name = "x" + std::string(223, 'N');
   struct Case {
     std::optional<std::string> support_file;
     std::int16_t function_number;
@@ -236,6 +238,9 @@ TEST_F(ReportWriterTest, NamesTheProgramAndTheFunction) {
       {"[=製品名=]Tavrel Pro & Co\r\n[=製品ﾊﾞｰｼﾞｮﾝ=]21.10.04\r\n", -12, "Tavrel Pro &amp; Co",
        "21.10.04"},
       {"[=製品名=]\r\n", 32767, "Tavrel２１ Oak", "21.00.0X"},
+      // A name too long for a report line is cut on a whole character, not a failed export.
+      {"[=製品名=]" + std::string(1, 'x') + std::string(240, 'N') + "\r\n", 3, long_name.c_str(),
+       "21.00.0X"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

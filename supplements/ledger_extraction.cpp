@@ -329,7 +329,7 @@ void LedgerExtractor::LookUpAccount(std::int32_t code, StKAMOKUINFO* account) {
   if (chart->GetCursor(&cursor) != platform::kSuccess) return;
   if (chart->ReadyCursor(cursor) == platform::kSuccess) {
     // A main code is looked up as the key of the main account.
-    account_find_.blocks[0].operand = code < kKeyScale ? code * kKeyScale : code;
+    account_find_.blocks[0].operand = code >= 0 && code < kKeyScale ? code * kKeyScale : code;
     if (chart->WalkFind(cursor, &account_find_, account) != platform::kSuccess) {
       std::memset(account, 0, sizeof *account);
     }

@@ -149,7 +149,15 @@ bool NotesSection::WriteNoteLines(std::int32_t id, int depth, statements::XmlWri
     const std::size_t tag = line.find(kLineTag);
     if (tag == std::string_view::npos) break;
     const std::string value = LineValue(line, tag);
-    if (!writer.Element(kLineElement, FitLineValue(value, room), depth)) return false;
+    // A line too long for one element of the report goes on in the next Line elements,
+    // each cut after a whole character, so the note keeps every word the user wrote.
+    std::string_view rest = value;
+    do {
+      const std::string_view piece = FitLineValue(rest, room);
+      if (!writer.Element(kLineElement, piece, depth)) return false;
+      if (piece.empty()) break;  // no room for even one character: nothing more can go
+      rest.remove_prefix(piece.size());
+    } while (!rest.empty());
   }
   return true;
 }

@@ -31,7 +31,8 @@ namespace vintor::supplements {
 // never wrapped in a copy of itself, and its later siblings are not nested inside it.
 //
 // A Line value that would not fit the writer's 255-byte line is cut, before escaping, after
-// the last whole character whose escaped form still fits with the tabs, tags and CR LF.
+// the last whole character whose escaped form still fits with the tabs, tags and CR LF,
+// and the rest goes on in the next Line elements, so no text is lost.
 class NotesSection : public statements::DataSection {
  public:
   // The notes flag that asks for the section; any other value writes nothing.
