@@ -154,17 +154,17 @@ class PosixReplacementFile : public ReplacementFile {
   bool committed_ = false;
 };
 
-// Creates a new file beside target, named ".<name>.XXXXXX" with six random characters,
-// the way mkstemp does; unlike mkstemp it lets the umask decide the permissions, so the
-// replaced file ends up with the permissions of any newly created file.
+// Creates a new file beside target, named ".~XXXXXX" with six random characters, the way
+// mkstemp does; unlike mkstemp it lets the umask decide the permissions, so the replaced
+// file ends up with the permissions of any newly created file. The name is short and does
+// not grow with the target's, so any name the file system takes for the target works.
 int CreateSiblingTemporary(const std::string& target, std::string* temp_path) {
   static constexpr std::string_view kAlphabet =
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   thread_local std::mt19937_64 random{std::random_device{}()};
   const std::string folder = FolderOf(target);
-  const std::string name = target.substr(folder.size());
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string candidate = folder + "." + name + ".";
+    std::string candidate = folder + ".~";
     for (int k = 0; k < 6; ++k) candidate += kAlphabet[random() % kAlphabet.size()];
     const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {

@@ -157,16 +157,16 @@ class Win32ReplacementFile : public ReplacementFile {
   bool committed_ = false;
 };
 
-// Creates a new file beside target named ".<name>.XXXXXX" with six random characters.
-// It must be in the same folder: a move across volumes is a copy, not one step.
+// Creates a new file beside target named ".~XXXXXX" with six random characters. It must be
+// in the same folder: a move across volumes is a copy, not one step. The name is short and
+// does not grow with the target's, so a target near the path-length limit still works.
 HANDLE CreateSiblingTemporary(const std::wstring& target, std::wstring* temp_path) {
   static constexpr std::wstring_view kAlphabet =
       L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   thread_local std::mt19937_64 random{std::random_device{}()};
   const std::wstring folder = FolderOf(target);
-  const std::wstring name = target.substr(folder.size());
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::wstring candidate = folder + L"." + name + L".";
+    std::wstring candidate = folder + L".~";
     for (int k = 0; k < 6; ++k) candidate += kAlphabet[random() % kAlphabet.size()];
     const HANDLE handle = ::CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
