@@ -69,6 +69,19 @@ ExportApp::ExportApp(ExportEnvironment environment, Edition edition)
 ExportApp::~ExportApp() = default;
 
 bool ExportApp::Start(const std::string& arguments) {
+  try {
+    return Run(arguments);
+  } catch (const std::exception&) {
+    // Nothing else may escape: the exit routine must still run, so a host is enabled again
+    // and told that the run failed.
+    env_.desktop.ShowMessage(launched_by_host_ ? handshake_.host_window : 0, kWriteFailed, kTitle,
+                             ui::kWarning);
+    result_code_ = kResultFailed;
+    return false;
+  }
+}
+
+bool ExportApp::Run(const std::string& arguments) {
   platform::ClAccConnect& connection = env_.library.Connection();
   connection.SetTitle(kTitle);
   connection.SetAppType(edition_.app_type);
@@ -79,7 +92,6 @@ bool ExportApp::Start(const std::string& arguments) {
     result_code_ = kResultFailed;
     return false;
   }
-  connection_opened_ = true;
 
   if (ParseHostHandshake(arguments, &handshake_)) {
     launched_by_host_ = true;
@@ -181,10 +193,11 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
     written = false;
   }
 
-  progress.End();
-  env_.desktop.RestoreWaitCursor();
   if (!written) {
+    // The warning is owned by the progress window, which is still up; then it ends.
     env_.desktop.ShowMessage(progress.Handle(), kWriteFailed, kTitle, ui::kWarning);
+    progress.End();
+    env_.desktop.RestoreWaitCursor();
     result_code_ = kResultFailed;
     env_.desktop.EndWaitCursor();
     return false;
@@ -196,6 +209,8 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
   dialog.WriteSavedSettings(static_cast<std::int16_t>(start_month),
                             static_cast<std::int16_t>(end_month), equity_kind, ledger_requested,
                             saved_path);
+  progress.End();
+  env_.desktop.RestoreWaitCursor();
   env_.desktop.ShowMessage(progress.Handle(), kFinished, kTitle, ui::kInformation);
   env_.desktop.EndWaitCursor();
   return true;

@@ -74,6 +74,8 @@ class ExportApp {
   const supplements::LedgerEntryList& ledger_entries() const { return ledger_entries_; }
 
  private:
+  // The run itself; Start runs it and turns any error it raises into a failed run.
+  bool Run(const std::string& arguments);
   bool ReadSelectedDataRecord(platform::StDATAINFO* record);
   bool ReadTaxSettings(platform::StSHOHIZEIINFO* settings, const char* data_id);
   void FillDialog(conditions::ConditionsDialog& dialog, const platform::StDATAINFO& record);
@@ -86,7 +88,6 @@ class ExportApp {
   bool launched_by_host_ = false;
   HostHandshake handshake_;
   int result_code_ = kResultFinished;
-  bool connection_opened_ = false;
   statements::StatementLineList statement_lines_;
   supplements::LedgerEntryList ledger_entries_;
   std::vector<std::string> note_lines_;

@@ -41,7 +41,7 @@ TEST(BuildTotallingConditionsTest, BlocksForTheRangeAndClosingPeriods) {
        9,
        {{4, 1, 1}, {6, 6, 0}}},
       {"range inside the year", 20250401, 20260331, 1, 5, 12, {{4, 2, 1}, {6, 9, 0}}},
-      {"calendar year ending in month 6 with interim: both closing blocks",
+      {"interim company ending its year in month 6 (end index 12): year-end block only",
        20250701,
        20260630,
        1,
@@ -68,13 +68,19 @@ TEST(BuildTotallingConditionsTest, BlocksForTheRangeAndClosingPeriods) {
     BuildTotallingConditions(library, &find, &company, c.start, c.end);
     for (std::size_t k = 0; k < 4; ++k) {
       SCOPED_TRACE(k);
-      const platform::StFINDBLOCK& block = find.blocks[k];
+      const platform::StFINDBLOCK block = find.blocks[k];
       if (k < c.blocks.size()) {
-        EXPECT_EQ(block.item, 17);
-        EXPECT_EQ(block.value_type, 2);
-        EXPECT_EQ(block.op, c.blocks[k].op);
-        EXPECT_EQ(block.operand, c.blocks[k].operand);
-        EXPECT_EQ(block.link, c.blocks[k].link);
+        // The record is packed: its fields are copied before they are compared by reference.
+        const std::int32_t item = block.item;
+        const std::int16_t value_type = block.value_type;
+        const std::int16_t op = block.op;
+        const std::int32_t operand = block.operand;
+        const std::int16_t link = block.link;
+        EXPECT_EQ(item, 17);
+        EXPECT_EQ(value_type, 2);
+        EXPECT_EQ(op, c.blocks[k].op);
+        EXPECT_EQ(operand, c.blocks[k].operand);
+        EXPECT_EQ(link, c.blocks[k].link);
       } else {
         const platform::StFINDBLOCK zero{};
         EXPECT_EQ(std::memcmp(&block, &zero, sizeof block), 0);
