@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "statements/account_balances.h"
+#include "statements/selected_company.h"
 #include "text/cp932.h"
 
 namespace vintor::statements {
@@ -117,17 +118,9 @@ bool StatementAggregator::PrepareCursor() {
   if (cursor_ != nullptr) return true;
   // The cursor reads the company the user has selected in the product, which is the company
   // of the run's data record.
-  auto* companies =
-      library_.DataManager().GetSet<platform::ClSetData>(platform::kSetCompanyData, 1);
-  const platform::StDATAINFO* selected = companies ? companies->GetSelectedInfo() : nullptr;
-  if (selected == nullptr) return false;
+  if (SelectedCompany(library_) == nullptr) return false;
   cursor_ = library_.NewRuleKamoku();
-  if (cursor_ == nullptr) return false;
-  cursor_->AttachSetMgr(library_.DataManager().GetSetMgr());
-  const std::string data_id(text::FieldText(selected->data_id));
-  cursor_->SetCurDataID(data_id.c_str());
-  cursor_->AttachOptLink(library_.LinkManager().GetOptLink());
-  return true;
+  return cursor_ != nullptr && AttachToSelectedCompany(*cursor_, library_);
 }
 
 bool StatementAggregator::TotalAccount(const platform::StKAMOKUSUMINFO& totals, const Range& range,
@@ -187,16 +180,9 @@ void StatementAggregator::Pulse() {
 }
 
 bool StatementAggregator::ReadSavedText(int kind, std::string* text) {
-  auto* companies =
-      library_.DataManager().GetSet<platform::ClSetData>(platform::kSetCompanyData, 1);
-  const platform::StDATAINFO* selected = companies ? companies->GetSelectedInfo() : nullptr;
-  if (selected == nullptr) return false;
+  if (SelectedCompany(library_) == nullptr) return false;
   saved_reader_ = library_.NewSaveKessansho();
-  if (saved_reader_ == nullptr) return false;
-  saved_reader_->AttachSetMgr(library_.DataManager().GetSetMgr());
-  const std::string data_id(text::FieldText(selected->data_id));
-  saved_reader_->SetCurDataID(data_id.c_str());
-  saved_reader_->AttachOptLink(library_.LinkManager().GetOptLink());
+  if (saved_reader_ == nullptr || !AttachToSelectedCompany(*saved_reader_, library_)) return false;
 
   char* buffer = nullptr;
   std::int32_t length = 0;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "statements/account_balances.h"
+#include "statements/selected_company.h"
 #include "text/cp932.h"
 
 namespace vintor::supplements {
@@ -146,17 +147,9 @@ bool LedgerExtractor::PrepareLedgerCursor() {
   if (ledger_ != nullptr) return true;
   // The ledger is read for the company the user has selected in the product, which is the
   // company of the run.
-  auto* companies =
-      library_.DataManager().GetSet<platform::ClSetData>(platform::kSetCompanyData, 1);
-  const platform::StDATAINFO* selected = companies ? companies->GetSelectedInfo() : nullptr;
-  if (selected == nullptr) return false;
+  if (statements::SelectedCompany(library_) == nullptr) return false;
   ledger_ = library_.NewRuleMotocho();
-  if (ledger_ == nullptr) return false;
-  ledger_->AttachSetMgr(library_.DataManager().GetSetMgr());
-  const std::string data_id(text::FieldText(selected->data_id));
-  ledger_->SetCurDataID(data_id.c_str());
-  ledger_->AttachOptLink(library_.LinkManager().GetOptLink());
-  return true;
+  return ledger_ != nullptr && statements::AttachToSelectedCompany(*ledger_, library_);
 }
 
 bool LedgerExtractor::DescribeLedger(const platform::StFINDINFO& find,
