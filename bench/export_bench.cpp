@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sstream>
 #include <string>
 
 #include "app/export_app.h"
@@ -21,12 +20,9 @@
 #include "books/books_library.h"
 #include "books/books_store.h"
 #include "books/generator.h"
-#include "conditions/path_style.h"
-#include "os/os.h"
-#include "ui/console/console_desktop.h"
+#include "main/scripted_export.h"
 #include "ui/console/console_dialog.h"
 #include "ui/console/console_progress_view.h"
-#include "ui/host_windows.h"
 
 namespace {
 
@@ -46,14 +42,6 @@ class CountingView : public ui::ProgressView {
 
  private:
   ui::ProgressView& renderer_;
-};
-
-class NoHostWindows : public ui::HostWindows {
- public:
-  void Enable(ui::WindowHandle, bool) override {}
-  void BringToForeground(ui::WindowHandle) override {}
-  void SetParent(ui::WindowHandle, ui::WindowHandle) override {}
-  void PostMessage(ui::WindowHandle, std::uint32_t, std::int32_t, std::int32_t) override {}
 };
 
 bool Exists(const std::string& path) {
@@ -93,26 +81,17 @@ int main(int argc, char** argv) {
     }
   }
 
-  std::istringstream no_input;
-  std::ostringstream messages;
-  ui::console::Terminal terminal(no_input, messages, ui::console::TerminalCharset::kUtf8);
-  ui::console::ConsoleDesktop desktop(terminal, {.answers = ui::console::AnswerPolicy::kYes,
-                                                 .interactive = false,
-                                                 .quiet = false,
-                                                 .relative_base = ""});
+  main::testing::ScriptedDesktop desktop;
   books::BooksOptions options;
   options.books_path = books_path;
-  options.display = [&desktop](platform::WindowHandle owner, const std::string& text,
-                               const std::string& caption, unsigned style) {
-    return desktop.ShowMessage(owner, text, caption, style);
-  };
+  options.display = desktop.Display();
   books::BooksLibrary library(options);
   const int null_fd = open("/dev/null", O_WRONLY);
   ui::console::ConsoleProgressView renderer(
       null_fd, false, ui::console::TerminalCharset::kUtf8, true,
       [] { return static_cast<std::int64_t>(bench::Now() * 1000.0); });
   CountingView view(renderer);
-  NoHostWindows hosts;
+  main::testing::NoHostWindows hosts;
 
   ui::console::ConsoleChoices choices;
   choices.start_month = "4";
@@ -122,16 +101,7 @@ int main(int argc, char** argv) {
   choices.output_path = out;
 
   const double start = bench::Now();
-  app::ExportApp run({.library = library,
-                      .os = os::SystemOs(),
-                      .desktop = desktop,
-                      .host_windows = hosts,
-                      .path_style = conditions::NativePathStyle(),
-                      .show_conditions =
-                          [&](conditions::ConditionsDialog& dialog) {
-                            return ui::console::RunConsoleDialog(dialog, desktop, choices, false);
-                          },
-                      .progress_view = &view},
+  app::ExportApp run(main::testing::ScriptedEnvironment(library, desktop, hosts, choices, &view),
                      {platform::AppType::kOak, "Tavrel２１ Oak", "VintorBench.env"});
   run.Start("");
   run.Exit();
@@ -145,6 +115,6 @@ int main(int argc, char** argv) {
   std::printf("repaints asked for: %llu, drawn by the renderer: %llu\n", view.requested,
               static_cast<unsigned long long>(renderer.repaints_drawn()));
   std::printf("peak resident memory: %.1f MiB\n", bench::PeakResidentMiB());
-  if (run.result_code() != 0) std::fputs(messages.str().c_str(), stderr);
+  if (run.result_code() != 0) std::fputs(desktop.messages().c_str(), stderr);
   return run.result_code();
 }

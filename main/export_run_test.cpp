@@ -2,18 +2,15 @@
 // library connection is asked, what the host is told, and the result codes.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/export_app.h"
 #include "books/books_library.h"
-#include "conditions/path_style.h"
 #include "main/program_runner.h"
+#include "main/scripted_export.h"
 #include "os/os.h"
 #include "os/scratch_folder.h"
-#include "ui/console/console_desktop.h"
-#include "ui/console/console_dialog.h"
 #include "ui/host_windows.h"
 
 namespace vintor::main::testing {
@@ -118,20 +115,11 @@ class ExportRunTest : public ::testing::Test {
 
   Outcome Run(const std::string& books_path, const std::string& user, const std::string& handshake,
               const char* from = "4", const char* to = "3") {
-    std::istringstream no_input;
-    std::ostringstream messages;
-    ui::console::Terminal terminal(no_input, messages, ui::console::TerminalCharset::kUtf8);
-    ui::console::ConsoleDesktop desktop(terminal, {.answers = ui::console::AnswerPolicy::kYes,
-                                                   .interactive = false,
-                                                   .quiet = false,
-                                                   .relative_base = ""});
+    ScriptedDesktop desktop;
     books::BooksOptions options;
     options.books_path = books_path;
     options.user_id = user;
-    options.display = [&desktop](platform::WindowHandle owner, const std::string& text,
-                                 const std::string& caption, unsigned style) {
-      return desktop.ShowMessage(owner, text, caption, style);
-    };
+    options.display = desktop.Display();
     RecordingLibrary library(options);
     RecordingHostWindows hosts;
     ui::console::ConsoleChoices choices;
@@ -139,16 +127,7 @@ class ExportRunTest : public ::testing::Test {
     choices.end_month = to;
     choices.ledger = false;
     choices.output_path = folder_.PathOf("out.xml");
-    app::ExportApp run({.library = library,
-                        .os = os::SystemOs(),
-                        .desktop = desktop,
-                        .host_windows = hosts,
-                        .path_style = conditions::NativePathStyle(),
-                        .show_conditions =
-                            [&](conditions::ConditionsDialog& dialog) {
-                              return ui::console::RunConsoleDialog(dialog, desktop, choices, false);
-                            },
-                        .progress_view = nullptr},
+    app::ExportApp run(ScriptedEnvironment(library, desktop, hosts, choices),
                        {platform::AppType::kElm, "Tavrel２１ Elm", "VintorElm.env"});
     Outcome outcome;
     outcome.started = run.Start(handshake);
@@ -156,7 +135,7 @@ class ExportRunTest : public ::testing::Test {
     outcome.result = run.result_code();
     outcome.connection = library.connection().calls;
     outcome.host = hosts.calls;
-    outcome.messages = messages.str();
+    outcome.messages = desktop.messages();
     return outcome;
   }
 

@@ -5,29 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <sstream>
 #include <string>
 
 #include "app/export_app.h"
 #include "books/books_library.h"
-#include "conditions/path_style.h"
 #include "main/program_runner.h"
+#include "main/scripted_export.h"
 #include "os/os.h"
 #include "os/scratch_folder.h"
-#include "ui/console/console_desktop.h"
-#include "ui/console/console_dialog.h"
-#include "ui/host_windows.h"
 
 namespace vintor::main::testing {
 namespace {
-
-class NoHostWindows : public ui::HostWindows {
- public:
-  void Enable(ui::WindowHandle, bool) override {}
-  void BringToForeground(ui::WindowHandle) override {}
-  void SetParent(ui::WindowHandle, ui::WindowHandle) override {}
-  void PostMessage(ui::WindowHandle, std::uint32_t, std::int32_t, std::int32_t) override {}
-};
 
 TEST(LedgerBalanceTest, EveryLedgerRunsFromTheOpeningToTheStatementsClosingBalance) {
   os::ScratchFolder folder(os::SystemOs());
@@ -35,13 +23,7 @@ TEST(LedgerBalanceTest, EveryLedgerRunsFromTheOpeningToTheStatementsClosingBalan
   const ProgramRun sample = RunProgram({VINTOR_TAVREL_PATH, "--books", books_path, "sample"});
   ASSERT_EQ(sample.exit_status, 0) << sample.errors;
 
-  std::istringstream no_input;
-  std::ostringstream messages;
-  ui::console::Terminal terminal(no_input, messages, ui::console::TerminalCharset::kUtf8);
-  ui::console::ConsoleDesktop desktop(terminal, {.answers = ui::console::AnswerPolicy::kYes,
-                                                 .interactive = false,
-                                                 .quiet = true,
-                                                 .relative_base = ""});
+  ScriptedDesktop desktop(/*quiet=*/true);
   books::BooksOptions options;
   options.books_path = books_path;
   books::BooksLibrary library(options);
@@ -51,18 +33,9 @@ TEST(LedgerBalanceTest, EveryLedgerRunsFromTheOpeningToTheStatementsClosingBalan
   choices.end_month = "3";
   choices.ledger = true;
   choices.output_path = folder.PathOf("out.xml");
-  app::ExportApp run({.library = library,
-                      .os = os::SystemOs(),
-                      .desktop = desktop,
-                      .host_windows = hosts,
-                      .path_style = conditions::NativePathStyle(),
-                      .show_conditions =
-                          [&](conditions::ConditionsDialog& dialog) {
-                            return ui::console::RunConsoleDialog(dialog, desktop, choices, false);
-                          },
-                      .progress_view = nullptr},
+  app::ExportApp run(ScriptedEnvironment(library, desktop, hosts, choices),
                      {platform::AppType::kOak, "Tavrel２１ Oak", "VintorOak.env"});
-  ASSERT_TRUE(run.Start("")) << messages.str();
+  ASSERT_TRUE(run.Start("")) << desktop.messages();
 
   // The ledger's running balance per account, from the statement line's opening.
   std::map<std::int32_t, const statements::StatementLine*> lines;
