@@ -3,6 +3,8 @@
 #include <map>
 #include <utility>
 
+#include "books/books_schema.h"
+
 namespace vintor::books {
 namespace {
 
@@ -61,21 +63,9 @@ bool BooksFileReader::ReadCommon(BooksData* data) {
 
 bool BooksFileReader::ReadCompanies(BooksData* data) {
   // Company ids count from 1 in written order, so company k has the id k + 1.
-  return ForEachRow(database_,
-                    "SELECT data_number, data_id, name, first_day, last_day, has_cost_schedule,"
-                    " interim_settlement, introduction_month, companies_act, tax_included"
-                    " FROM companies ORDER BY id",
+  return ForEachRow(database_, "SELECT " VINTOR_COMPANY_COLUMNS " FROM companies ORDER BY id",
                     [&](SqliteStatement& row) {
-                      Company& c = data->companies.emplace_back().company;
-                      c.data_number = row.Int32(0);
-                      c.first_day = row.Int32(3);
-                      c.last_day = row.Int32(4);
-                      c.has_cost_schedule = row.Int64(5) != 0;
-                      c.interim_settlement = row.Int64(6) != 0;
-                      c.introduction_month = static_cast<std::int16_t>(row.Int64(7));
-                      c.companies_act = row.Int64(8) != 0;
-                      c.tax_included = row.Int64(9) != 0;
-                      return row.Text(1, &c.data_id) && row.Text(2, &c.name);
+                      return ReadCompanyColumns(row, 0, &data->companies.emplace_back().company);
                     });
 }
 

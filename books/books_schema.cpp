@@ -73,6 +73,18 @@ bool CreateBooksIndexes(SqliteDatabase& database) {
   return database.Execute(kIndexes);
 }
 
+bool ReadCompanyColumns(SqliteStatement& row, int first, Company* company) {
+  company->data_number = row.Int32(first);
+  company->first_day = row.Int32(first + 3);
+  company->last_day = row.Int32(first + 4);
+  company->has_cost_schedule = row.Int64(first + 5) != 0;
+  company->interim_settlement = row.Int64(first + 6) != 0;
+  company->introduction_month = static_cast<std::int16_t>(row.Int64(first + 7));
+  company->companies_act = row.Int64(first + 8) != 0;
+  company->tax_included = row.Int64(first + 9) != 0;
+  return row.Text(first + 1, &company->data_id) && row.Text(first + 2, &company->name);
+}
+
 bool IsBooksDatabase(SqliteDatabase& database, std::string* error) {
   // Preparing reads the schema: a file that is not a database fails here, a database
   // without the marker table too.

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "books/books_data.h"
 #include "books/sqlite_database.h"
 
 namespace vintor::books {
@@ -17,6 +18,15 @@ bool CreateBooksTables(SqliteDatabase& database);
 // Creates the indexes that are not part of a table's key. Run after the bulk insert, when
 // building an index in one pass is much cheaper than keeping it up to date row by row.
 bool CreateBooksIndexes(SqliteDatabase& database);
+
+// The columns of a company, in the order ReadCompanyColumns reads them.
+#define VINTOR_COMPANY_COLUMNS                                                              \
+  "data_number, data_id, name, first_day, last_day, has_cost_schedule, interim_settlement," \
+  " introduction_month, companies_act, tax_included"
+
+// Reads a company from the row's VINTOR_COMPANY_COLUMNS, which begin at column first.
+// False when a text does not convert.
+bool ReadCompanyColumns(SqliteStatement& row, int first, Company* company);
 
 // True when the database carries the marker of this format and version. False with *error
 // saying why (not a database at all, another kind of database, another version).

@@ -87,24 +87,11 @@ bool BooksSession::ReadRecords(std::string* error) {
   const bool read =
       ForEachRow(db, "SELECT value FROM settings WHERE name = 'current_user'", 0,
                  [&](SqliteStatement& row) { return row.Text(0, &books_current_user_); }) &&
-      ForEachRow(db,
-                 "SELECT id, data_number, data_id, name, first_day, last_day,"
-                 " has_cost_schedule, interim_settlement, introduction_month, companies_act,"
-                 " tax_included FROM companies ORDER BY id",
-                 0,
+      ForEachRow(db, "SELECT id, " VINTOR_COMPANY_COLUMNS " FROM companies ORDER BY id", 0,
                  [&](SqliteStatement& row) {
                    CompanyRecord& record = companies_.emplace_back();
                    record.id = row.Int64(0);
-                   Company& c = record.company;
-                   c.data_number = row.Int32(1);
-                   c.first_day = row.Int32(4);
-                   c.last_day = row.Int32(5);
-                   c.has_cost_schedule = row.Int64(6) != 0;
-                   c.interim_settlement = row.Int64(7) != 0;
-                   c.introduction_month = static_cast<std::int16_t>(row.Int64(8));
-                   c.companies_act = row.Int64(9) != 0;
-                   c.tax_included = row.Int64(10) != 0;
-                   return row.Text(2, &c.data_id) && row.Text(3, &c.name);
+                   return ReadCompanyColumns(row, 1, &record.company);
                  }) &&
       ForEachRow(db, "SELECT user_id, name, selected_first, selected_data FROM users ORDER BY seq",
                  0,
