@@ -88,6 +88,17 @@ int AccountingPeriod::FiscalMonthOf(std::int32_t date) const {
   return index >= 1 && index <= 12 ? index : 0;
 }
 
+int AccountingPeriod::FiscalMonthOfCalendarMonth(int calendar_month) const {
+  if (calendar_month < 1 || calendar_month > 12) return 0;
+  std::int32_t first = 0;
+  std::int32_t last = 0;
+  for (int month = 1; month <= 12 && DaysOfMonthKind(month, &first, &last); ++month) {
+    if (first > last_day_) break;
+    if (MonthOf(last) == calendar_month) return month;
+  }
+  return 0;
+}
+
 bool AccountingPeriod::DaysOfMonthKind(int month_kind, std::int32_t* first,
                                        std::int32_t* last) const {
   if (!IsCalendarDate(first_day_)) return false;

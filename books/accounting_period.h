@@ -45,6 +45,12 @@ class AccountingPeriod {
   // is not a calendar date or falls outside months 1-12.
   int FiscalMonthOf(std::int32_t date) const;
 
+  // The fiscal month (1 = the month that holds the first day) whose closing date falls in
+  // a calendar month (1-12): 3 for June in an April-March period, 3 for December in an
+  // October-September one. 0 when no month of the period closes in that calendar month
+  // (a period shorter than a year has fewer months) or the month is not 1-12.
+  int FiscalMonthOfCalendarMonth(int calendar_month) const;
+
   // First and last day of a month kind: fiscal months 1-12 (month 1 begins on the period's
   // first day), 15 the interim closing period (the last day of month 6, as first and last
   // day), 18 the year-end closing period (the period's last day). False for other kinds or

@@ -65,6 +65,28 @@ TEST(AccountingPeriodTest, FiscalMonthOfADate) {
   }
 }
 
+TEST(AccountingPeriodTest, FiscalMonthOfACalendarMonth) {
+  struct Case {
+    std::int32_t first_day, last_day;
+    int calendar_month, fiscal_month;
+  };
+  const Case cases[] = {
+      {20250401, 20260331, 4, 1},  {20250401, 20260331, 6, 3},
+      {20250401, 20260331, 3, 12}, {20251001, 20260930, 12, 3},  // crosses the calendar year
+      {20251001, 20260930, 9, 12}, {20250101, 20251231, 1, 1},   // a calendar year: unchanged
+      {20250101, 20251231, 7, 7},  {20250321, 20260320, 4, 1},   // 21 March - 20 April
+      {20250321, 20260320, 3, 12}, {20250401, 20250930, 9, 6},   // six months
+      {20250401, 20250930, 10, 0}, {20250401, 20250930, 3, 0},   // not months of that period
+      {20250401, 20260331, 0, 0},  {20250401, 20260331, 13, 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(
+        AccountingPeriod(c.first_day, c.last_day).FiscalMonthOfCalendarMonth(c.calendar_month),
+        c.fiscal_month)
+        << c.first_day << "-" << c.last_day << " month " << c.calendar_month;
+  }
+}
+
 TEST(AccountingPeriodTest, DaysOfEachMonthKind) {
   struct Case {
     std::int32_t first_day, last_day;

@@ -96,7 +96,7 @@ TEST_F(BooksLibraryTest, UsersCompaniesAndTaxSettings) {
   EXPECT_EQ(records[0].last_day, 20250331);
   EXPECT_EQ(records[0].has_cost_schedule, 1);
   EXPECT_EQ(records[0].interim_settlement, 1);
-  EXPECT_EQ(records[0].introduction_month, 4);
+  EXPECT_EQ(records[0].introduction_month, 1);  // April, the first month of the period
   EXPECT_EQ(records[0].companies_act, 1);
   EXPECT_EQ(records[1].introduction_month, 99);
   EXPECT_EQ(records[1].companies_act, 0);
@@ -115,6 +115,50 @@ TEST_F(BooksLibraryTest, UsersCompaniesAndTaxSettings) {
   ASSERT_EQ(tax->Get(&settings), 0);
   EXPECT_EQ(settings.tax_included, 1);
   EXPECT_EQ(tax->SetCurDataID("C999"), kCodeUnknownData);
+}
+
+// The books keep the calendar month; the record carries the fiscal month, in the walk and
+// in the selected company's record alike.
+TEST_F(BooksLibraryTest, TheIntroductionMonthReachesTheRecordAsAFiscalMonth) {
+  struct Case {
+    std::int32_t first_day, last_day;
+    std::int16_t calendar_month, fiscal_month;
+  };
+  const Case cases[] = {
+      {20250401, 20260331, 6, 3},   {20250401, 20260331, 3, 12}, {20251001, 20260930, 12, 3},
+      {20251001, 20260930, 9, 12},  {20250101, 20251231, 5, 5},  {20250101, 20251231, 12, 12},
+      {20250321, 20260320, 4, 1},   {20250401, 20250930, 9, 6},  {20251001, 20260930, 0, 0},
+      {20251001, 20260930, 99, 99},
+  };
+  BooksData data = testing::SampleBooks();
+  const std::size_t first = data.companies.size();
+  for (std::size_t k = 0; k < std::size(cases); ++k) {
+    Company& company = data.companies.emplace_back().company;
+    company.data_number = static_cast<std::int32_t>(100 + k);
+    company.data_id = "INTRO" + std::to_string(k);
+    company.name = "導入月";
+    company.first_day = cases[k].first_day;
+    company.last_day = cases[k].last_day;
+    company.introduction_month = cases[k].calendar_month;
+  }
+  WriteBooks(data);
+  for (std::size_t k = 0; k < std::size(cases); ++k) {
+    const Case& c = cases[k];
+    SCOPED_TRACE(std::to_string(c.first_day) + " month " + std::to_string(c.calendar_month));
+    library_ = OpenLibrary("", static_cast<std::int32_t>(100 + k));
+    ASSERT_EQ(library_->Connection().Initiate(), 0);
+    auto* companies = library_->DataManager().GetSet<platform::ClSetData>(5, 1);
+    const platform::StDATAINFO* selected = companies->GetSelectedInfo();
+    ASSERT_NE(selected, nullptr);
+    EXPECT_EQ(selected->introduction_month, c.fiscal_month);
+    platform::SetCursor cursor = nullptr;
+    ASSERT_EQ(companies->GetDatCursor(&cursor), 0);
+    ASSERT_EQ(companies->ReadyDat(cursor, 0), 0);
+    platform::StDATAINFO record;
+    for (std::size_t n = 0; n <= first + k; ++n) ASSERT_EQ(companies->WalkDat(&record, cursor), 0);
+    EXPECT_EQ(record.introduction_month, c.fiscal_month);
+    EXPECT_EQ(companies->ReleaseDatCursor(cursor), 0);
+  }
 }
 
 TEST_F(BooksLibraryTest, TheOptionsChooseUserAndCompany) {

@@ -2,10 +2,22 @@
 
 #include <cstring>
 
+#include "books/accounting_period.h"
 #include "books/books_codes.h"
 #include "text/cp932.h"
 
 namespace vintor::books {
+
+namespace {
+
+std::int16_t FiscalIntroductionMonth(const Company& company) {
+  const std::int16_t month = company.introduction_month;
+  if (month < 1 || month > 12) return month;
+  return static_cast<std::int16_t>(
+      AccountingPeriod(company.first_day, company.last_day).FiscalMonthOfCalendarMonth(month));
+}
+
+}  // namespace
 
 void FillDataRecord(const Company& company, platform::StDATAINFO* record) {
   std::memset(record, 0, sizeof *record);
@@ -16,7 +28,7 @@ void FillDataRecord(const Company& company, platform::StDATAINFO* record) {
   record->last_day = company.last_day;
   record->has_cost_schedule = company.has_cost_schedule ? 1 : 0;
   record->interim_settlement = company.interim_settlement ? 1 : 0;
-  record->introduction_month = company.introduction_month;
+  record->introduction_month = FiscalIntroductionMonth(company);
   record->companies_act = company.companies_act ? 1 : 0;
 }
 

@@ -10,7 +10,11 @@
 namespace vintor::books {
 
 // Fills a company data record from a company: every field the library defines, the rest
-// zero.
+// zero. The books keep the introduction month as the calendar month a bookkeeper writes;
+// the record carries it as a fiscal month index (1 = the period's first month), which is
+// how the exporter compares it with the months of a range. 0 (not set) and 99 (past
+// results) pass unchanged; a calendar month that is not one of the period's months
+// becomes 0.
 void FillDataRecord(const Company& company, platform::StDATAINFO* record);
 
 class CompanyDataSet : public platform::ClSetData {

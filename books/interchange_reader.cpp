@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "books/accounting_period.h"
 #include "books/interchange_fields.h"
 #include "books/tax_accounts.h"
 #include "text/encoding.h"
@@ -152,6 +153,14 @@ bool InterchangeReader::ReadCompany(InterchangeRow& row) {
   // which still sorts right), so the period must end before it.
   if (company.last_day >= company.first_day + 10'000)
     return row.Fail("the period " + Period(company) + " is longer than a year");
+  // The month is written as a calendar month; the library turns it into the fiscal month
+  // of the period, so it must be one of the period's months.
+  if (company.introduction_month >= 1 && company.introduction_month <= 12 &&
+      AccountingPeriod(company.first_day, company.last_day)
+              .FiscalMonthOfCalendarMonth(company.introduction_month) == 0) {
+    return row.FailColumn(7, "month " + std::to_string(company.introduction_month) +
+                                 " is not a month of the period " + Period(company));
+  }
   company_index_.emplace(company.data_number, data_.companies.size());
   data_.companies.emplace_back().company = std::move(company);
   states_.emplace_back();

@@ -258,6 +258,9 @@ const Refusal kRefusals[] = {
      "companies.csv:2: cost_schedule: \"2\" is not 0 or 1"},
     {"companies.csv", 2, u8"1,C001,株式会社表ソ,20240401,20250331,1,1,50,1,0",
      "companies.csv:2: introduction_month: 50 is neither 0, a month 1-12 nor 99"},
+    {"companies.csv", 2, u8"1,C001,株式会社表ソ,20240401,20240930,1,1,10,1,0",
+     "companies.csv:2: introduction_month: month 10 is not a month of the period "
+     "20240401-20240930"},
     {"accounts.csv", 3, u8"1,1110000,現金,,0x8088010,0,1,0,0,",
      "accounts.csv:3: character: \"0x8088010\" is not 0x and eight hexadecimal digits"},
     {"accounts.csv", 3, u8"1,1110000,現金,,0x80880100,4,1,0,0,",
