@@ -277,8 +277,8 @@ TEST_F(BooksLibraryTest, SavedStatementsByKind) {
       {nullptr, 0, 0, "[Notes]\r\nNote=1\r\n"},
       {nullptr, 100, 0, "InputMode=1\r\n"},
       {nullptr, 1000, 0, "注記の本文&amp;\r\n二行目\r\n"},
-      {nullptr, 5, kCodeNotFound, ""},
-      {"C002", 0, kCodeNotFound, ""},
+      {nullptr, 5, platform::kEndOfRecords, ""},
+      {"C002", 0, platform::kEndOfRecords, ""},
   };
   for (const Case& c : cases) {
     if (c.data_id != nullptr) {

@@ -21,7 +21,8 @@ int SavedStatements::GetDataType02(int kind, char** buffer, std::int32_t* length
     return kCodeQueryFailed;
   }
   const auto step = query.Step();
-  if (step == SqliteStatement::StepResult::kDone) return kCodeNotFound;
+  // A text the company does not have is "no such record", as for the end of a cursor.
+  if (step == SqliteStatement::StepResult::kDone) return platform::kEndOfRecords;
   std::string text;
   if (step != SqliteStatement::StepResult::kRow || !query.Text(0, &text)) return kCodeQueryFailed;
   if (text.size() > INT32_MAX - 1) return kCodeQueryFailed;

@@ -18,8 +18,9 @@ class SavedStatements : public platform::ClSaveKessansho {
   int AttachOptLink(platform::ClOptLink*) override { return platform::kSuccess; }
 
   // The text of a kind in a buffer from malloc (the library's TaskMemFree frees it), NUL
-  // after its length bytes. kCodeNotFound, with *buffer null and *length 0, when the
-  // company has no text of that kind.
+  // after its length bytes. kEndOfRecords (no such record), with *buffer null and *length
+  // 0, when the company has no text of that kind; any other failure (books not open, no
+  // company, a query that fails) answers a books error code, also with a null buffer.
   int GetDataType02(int kind, char** buffer, std::int32_t* length) override;
 
  private:
