@@ -1,5 +1,7 @@
 #include "books/interchange_row.h"
 
+#include <algorithm>
+
 #include "books/accounting_period.h"
 #include "books/interchange_fields.h"
 #include "text/cp932.h"
@@ -79,7 +81,19 @@ std::uint32_t InterchangeRow::Character(std::size_t column) {
 
 std::string InterchangeRow::Text(std::size_t column, std::size_t max_bytes, bool required) {
   const std::string& field = record_.fields[column];
-  if (required && field.empty()) {
+  // No byte of a double-byte CP932 character lies below 0x20 or is 0x7F, so a plain byte
+  // scan finds exactly the control characters.
+  const auto control = std::find_if(field.begin(), field.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+  });
+  if (control != field.end()) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    const auto byte = static_cast<unsigned char>(*control);
+    FailColumn(column, std::string("holds the control character U+00") + kHex[byte >> 4] +
+                           kHex[byte & 0xF] + " at byte " +
+                           std::to_string(control - field.begin() + 1));
+  } else if (required && field.empty()) {
     FailColumn(column, "must not be empty");
   } else if (max_bytes != 0 && field.size() > max_bytes) {
     FailColumn(column, Quoted(column) + " has " + std::to_string(field.size()) +

@@ -33,6 +33,8 @@ class InterchangeRow {
   std::int32_t Date(std::size_t column);
   std::uint32_t Character(std::size_t column);
   // CP932 text of at most max_bytes bytes (0: no limit); required refuses an empty field.
+  // A control character (U+0000-U+001F, U+007F: TAB, CR and LF included, even inside
+  // quotes) is refused in every text field.
   std::string Text(std::size_t column, std::size_t max_bytes, bool required);
 
   bool ok() const { return error_.empty(); }

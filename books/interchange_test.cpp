@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -126,7 +127,7 @@ TEST_F(InterchangeTest, ReadsTheMinimalFolder) {
   EXPECT_TRUE(books.saved_texts.empty());
 }
 
-// A canonical folder: quoting, a line break inside a field, Japanese text with 表 and ソ
+// A canonical folder: quoting, Japanese text with 表 and ソ
 // (whose second byte is a backslash in CP932), negative and fractional amounts, notes with
 // CR LF and an empty notes text.
 const Folder kCanonical = {
@@ -162,7 +163,7 @@ const Folder kCanonical = {
      u8"data_number,journal_key,line,debit_key,debit_amount,debit_tax,credit_key,credit_amount,"
      u8"credit_tax,description\n"
      u8"7,10,1,1110000,1100.25,0,4110000,1000.25,100,\"売上 \"\"A社\"\", 表示\"\n"
-     u8"7,10,2,1310001,-0.0001,0,0,0,0,\"一行目\n二行目\"\n"
+     u8"7,10,2,1310001,-0.0001,0,0,0,0,一行目　二行目\n"
      u8"7,10,3,0,0,0,1310001,-0.0001,0,\n"
      u8"7,11,2,1310001,-1000,-100,1110000,-1100,0,戻し\n"
      u8"7,11,1,1110000,99999999999.9999,0,4110000,99999999999.9999,0,\n"
@@ -192,7 +193,7 @@ TEST_F(InterchangeTest, CanonicalFolderComesBackByteForByte) {
   EXPECT_EQ(first.debit_amount, 11'002'500);
   EXPECT_EQ(first.credit_tax, 1'000'000);
   EXPECT_EQ(first.description, "売上 \"A社\", 表示");
-  EXPECT_EQ(books.vouchers[0].lines[1].description, "一行目\n二行目");
+  EXPECT_EQ(books.vouchers[0].lines[1].description, "一行目　二行目");
   EXPECT_EQ(books.vouchers[1].lines[0].line_number, 2);  // file order, not line order
   EXPECT_EQ(books.saved_texts.at(0), "注記事項\r\n表示ソ\r\n");
   EXPECT_EQ(books.saved_texts.at(1000), "");
@@ -367,24 +368,61 @@ const Refusal kRefusals[] = {
     {"folders.csv", 3, u8"1,C:\\表", "folders.csv:3: path: must end with a separator"},
 };
 
-TEST_F(InterchangeTest, RefusesBadInputNamingFileAndLine) {
-  os::ScratchFolder folder(os_);
-  ASSERT_TRUE(WriteFolder(os_, folder.path(), kMinimal));
+// Text fields hold no control character, not even a line break inside quotes: one case
+// per text field of every table.
+const Refusal kControlCharacters[] = {
+    {"companies.csv", 2, u8"1,C0\t01,株式会社表ソ,20240401,20250331,1,1,0,1,0",
+     "companies.csv:2: data_id: holds the control character U+0009 at byte 3"},
+    {"companies.csv", 2, u8"1,C001,\"株式\n会社\",20240401,20250331,1,1,0,1,0",
+     "companies.csv:2: name: holds the control character U+000A at byte 5"},
+    {"accounts.csv", 3, u8"1,1110000,\"現\r\n金\",,0x80880100,0,1,0,0,",
+     "accounts.csv:3: formal_name: holds the control character U+000D at byte 3"},
+    {"accounts.csv", 3, u8"1,1110000,現金,現\u007F,0x80880100,0,1,0,0,",
+     "accounts.csv:3: statement_name: holds the control character U+007F at byte 3"},
+    {"accounts.csv", 8, u8"1,4000000,売上合計,,0x40888000,2,0,0,0,+#4110000\t",
+     "accounts.csv:8: formula: holds the control character U+0009 at byte 10"},
+    {"journal.csv", 2, u8"1,1,1,1110000,1100,0,4110000,1100,0,\"売\n上\"",
+     "journal.csv:2: description: holds the control character U+000A at byte 3"},
+    {"users.csv", 2, u8"u\u00011,管理者,1,1",
+     "users.csv:2: user_id: holds the control character U+0001 at byte 2"},
+    {"users.csv", 2, u8"u1,管理\u001F者,1,1",
+     "users.csv:2: name: holds the control character U+001F at byte 5"},
+    {"books.csv", 2, u8"u1\t",
+     "books.csv:2: current_user: holds the control character U+0009 at byte 3"},
+    {"eras.csv", 2, u8"1,19890108,平\t成",
+     "eras.csv:2: name: holds the control character U+0009 at byte 3"},
+    {"folders.csv", 3, u8"1,/vin\ttor/",
+     "folders.csv:3: path: holds the control character U+0009 at byte 5"},
+};
+
+// Breaks one line of the minimal folder per case; each is refused with its message and
+// leaves the caller's data untouched.
+void ExpectRefusals(os::Os& os, std::span<const Refusal> refusals) {
+  os::ScratchFolder folder(os);
+  ASSERT_TRUE(WriteFolder(os, folder.path(), kMinimal));
   BooksData data;
   std::string error;
-  ASSERT_TRUE(ReadInterchange(os_, folder.path(), &data, &error)) << error;
-  for (const Refusal& refusal : kRefusals) {
+  ASSERT_TRUE(ReadInterchange(os, folder.path(), &data, &error)) << error;
+  for (const Refusal& refusal : refusals) {
     const std::string path = interchange::JoinPath(folder.path(), refusal.file);
     const Folder broken = WithLine(kMinimal, refusal.file, refusal.line, refusal.text);
-    ASSERT_TRUE(WriteFile(os_, path, broken.at(refusal.file)));
+    ASSERT_TRUE(WriteFile(os, path, broken.at(refusal.file)));
     BooksData untouched;
     untouched.current_user = "before";
     error.clear();
-    EXPECT_FALSE(ReadInterchange(os_, folder.path(), &untouched, &error)) << refusal.error;
+    EXPECT_FALSE(ReadInterchange(os, folder.path(), &untouched, &error)) << refusal.error;
     EXPECT_EQ(error, refusal.error);
     EXPECT_EQ(untouched.current_user, "before") << refusal.error;
-    ASSERT_TRUE(WriteFile(os_, path, kMinimal.at(refusal.file)));
+    ASSERT_TRUE(WriteFile(os, path, kMinimal.at(refusal.file)));
   }
+}
+
+TEST_F(InterchangeTest, RefusesBadInputNamingFileAndLine) {
+  ExpectRefusals(os_, kRefusals);
+}
+
+TEST_F(InterchangeTest, RefusesControlCharactersInEveryTextField) {
+  ExpectRefusals(os_, kControlCharacters);
 }
 
 TEST_F(InterchangeTest, RefusesAFolderWithoutATable) {
