@@ -155,6 +155,26 @@ std::vector<int> ShareOut(int accounts, const std::vector<int>& weights) {
   return counts;
 }
 
+// How many of each group's accounts are main accounts: about four in five, at least one,
+// and, when that would take main codes up to 10 000 or beyond, fewer in proportion (at
+// least one each), so that every key stays below 100 000 000 and the rest become
+// sub-accounts. `codes` is the number of main codes the groups may use.
+std::vector<int> MainAccountCounts(const std::vector<int>& counts, int codes) {
+  std::vector<int> mains;
+  long long total = 0;
+  for (const int count : counts) {
+    const int subs = (count + 2) / 5;
+    mains.push_back(count - subs < 1 ? count : count - subs);
+    total += mains.back();
+  }
+  if (total <= codes) return mains;
+  const long long groups = static_cast<long long>(mains.size());
+  for (int& main : mains) {
+    if (main > 1) main = static_cast<int>(1 + (main - 1) * (codes - groups) / (total - groups));
+  }
+  return mains;
+}
+
 }  // namespace
 
 GeneratedChart LayOutChart(int accounts, GeneratorRandom& random) {
@@ -164,9 +184,12 @@ GeneratedChart LayOutChart(int accounts, GeneratorRandom& random) {
     if (entry.type == PlanEntry::kGroup) weights.push_back(entry.weight);
   }
   const std::vector<int> counts = ShareOut(std::max(accounts, 0), weights);
+  const int fixed_codes = static_cast<int>(plan.size() - weights.size());
+  const std::vector<int> main_counts =
+      MainAccountCounts(counts, kMaxMainCode + 1 - kFirstMainCode - fixed_codes);
 
   GeneratedChart chart;
-  std::int32_t code = 100;
+  std::int32_t code = kFirstMainCode;
   std::size_t group = 0;
   const auto add = [&](Account account, const PlanEntry& entry, bool target) {
     if (target) {
@@ -188,12 +211,9 @@ GeneratedChart LayOutChart(int accounts, GeneratorRandom& random) {
       add(std::move(account), entry, entry.type == PlanEntry::kFixed);
       continue;
     }
-    // About a fifth of a group's accounts are sub-accounts, and each group keeps at least
-    // one main account.
-    const int count = counts[group++];
-    int subs = (count + 2) / 5;
-    if (count - subs < 1) subs = 0;
-    const int mains = count - subs;
+    const int count = counts[group];
+    const int mains = main_counts[group++];
+    const int subs = count - mains;
     std::vector<int> subs_of_main(static_cast<std::size_t>(mains));
     for (int s = 0; s < subs; ++s) ++subs_of_main[static_cast<std::size_t>(random.Below(mains))];
     for (int m = 0; m < mains; ++m) {

@@ -54,10 +54,18 @@ struct GeneratedChart {
   std::vector<PostingTarget> targets;
 };
 
-// Lays out the totals and fixed accounts and `accounts` more (at least 0; the caller bounds
-// it) over the posting sections by weight, about a fifth of them as sub-accounts of a main
-// account of the same section chosen at random. Main codes count up from 100 in chart
-// order.
+// Main codes of generated charts: from 100, and never 10 000 or more, since a key is the
+// main code x 10 000 plus the sub-account number and the exporter takes a key below
+// 10 000 x 10 000 apart that way.
+inline constexpr std::int32_t kFirstMainCode = 100;
+inline constexpr std::int32_t kMaxMainCode = 9'999;
+
+// Lays out the totals and fixed accounts and `accounts` more (at least 0, at most the
+// generator's limit) over the posting sections by weight, about a fifth of them as
+// sub-accounts of a main account of the same section chosen at random. Main codes count up
+// from kFirstMainCode in chart order; a chart too large for that many main codes keeps
+// fewer main accounts per section and makes the others its sub-accounts, so no main code
+// passes kMaxMainCode.
 GeneratedChart LayOutChart(int accounts, GeneratorRandom& random);
 
 }  // namespace vintor::books

@@ -10,8 +10,8 @@
 
 namespace vintor::books {
 
-// The largest chart the generator lays out (account codes must stay below 214 748 so that
-// keys fit 32 bits).
+// The largest chart the generator lays out. Main codes stay below 10 000 whatever the size
+// (generated_chart.h); the accounts beyond what those codes hold become sub-accounts.
 inline constexpr int kMaxGeneratedAccounts = 100'000;
 
 // Generates one company (data number 1, period 20240401-20250331, schedule of cost of goods

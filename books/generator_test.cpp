@@ -58,7 +58,7 @@ TEST(GeneratorTest, PassesTheImportChecks) {
   struct Case {
     int accounts, lines;
   };
-  const Case cases[] = {{0, 0}, {0, 1}, {0, 2}, {0, 3}, {1, 4}, {5, 37}, {120, 3000}};
+  const Case cases[] = {{0, 0}, {0, 1}, {0, 2}, {0, 3}, {1, 4}, {5, 37}, {120, 3000}, {15'000, 20}};
   os::Os& os = os::SystemOs();
   for (const Case& c : cases) {
     const BooksData data = GenerateBooks(c.accounts, c.lines, 99, "");
@@ -68,6 +68,28 @@ TEST(GeneratorTest, PassesTheImportChecks) {
     BooksData read;
     EXPECT_TRUE(ReadInterchange(os, folder.path(), &read, &error))
         << c.accounts << " accounts, " << c.lines << " lines: " << error;
+  }
+}
+
+// However large the chart, main codes stay below 10 000: the accounts beyond what those
+// codes hold become sub-accounts.
+TEST(GeneratorTest, MainCodesStayBelowTenThousand) {
+  struct Case {
+    int accounts;
+    bool all_mains_used;  // the chart needs (nearly) every main code
+  };
+  const Case cases[] = {{3000, false}, {12'500, true}, {kMaxGeneratedAccounts, true}};
+  for (const Case& c : cases) {
+    const BooksData data = GenerateBooks(c.accounts, 0, 5, "");
+    std::int32_t largest_code = 0;
+    int accounts = 0;
+    for (const Account& account : data.companies[0].accounts) {
+      largest_code = std::max(largest_code, account.key / 10'000);
+      accounts += account.kind != kKindTotal;
+    }
+    EXPECT_LT(largest_code, 10'000) << c.accounts;
+    EXPECT_EQ(largest_code > 9'900, c.all_mains_used) << c.accounts << ": " << largest_code;
+    EXPECT_EQ(accounts, c.accounts + 3) << c.accounts;
   }
 }
 

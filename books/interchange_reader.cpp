@@ -15,6 +15,8 @@ using namespace interchange;
 
 constexpr std::int32_t kMaxInt32 = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMinInt32 = std::numeric_limits<std::int32_t>::min();
+// Keys stay below main code 10 000.
+constexpr std::int32_t kMaxKeyBound = 10'000 * 10'000;
 
 std::string Join(const Columns& columns) {
   std::string joined;
@@ -189,6 +191,13 @@ bool InterchangeReader::ReadAccount(InterchangeRow& row) {
     return row.FailColumn(9, "only a total account (kind 2) has a formula");
   }
   const auto key = [&account] { return std::to_string(account.key); };
+  // The exporter takes a key apart as main code x 10 000 + sub-account number and looks a
+  // main code below 10 000 up as the main account's key, so larger main codes would lose
+  // their names there.
+  if (account.key >= kMaxKeyBound) {
+    return row.FailColumn(1, key() + " has the main code " + std::to_string(account.key / 10'000) +
+                                 "; main codes stay below 10000");
+  }
   const bool has_sub_number = account.key % 10'000 != 0;
   if (account.kind == kKindSubAccount && !has_sub_number)
     return row.Fail("sub-account " + key() + " has no sub-account number (key % 10000 is 0)");

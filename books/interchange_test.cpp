@@ -266,6 +266,8 @@ const Refusal kRefusals[] = {
      "accounts.csv:3: character: \"0x8088010\" is not 0x and eight hexadecimal digits"},
     {"accounts.csv", 3, u8"1,1110000,現金,,0x80880100,4,1,0,0,",
      "accounts.csv:3: kind: 4 is outside 0 to 3"},
+    {"accounts.csv", 0, u8"1,100000000,大口,,0x80880100,0,1,0,0,",
+     "accounts.csv:10: key: 100000000 has the main code 10000; main codes stay below 10000"},
     {"journal.csv", 2, u8"1,1,1,1110000,100000000000,0,4110000,1100,0,売上",
      "journal.csv:2: debit_amount: 100000000000 is out of range (at most 99999999999.9999 yen "
      "either way)"},
