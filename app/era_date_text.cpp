@@ -58,29 +58,36 @@ platform::ClSetGengo* EraDateFormatter::EraSet() {
   return last_era_set_;
 }
 
-bool EraDateFormatter::Failed(int code, int location) {
+bool EraDateFormatter::Failed(int code, int location, const char* call) {
   // Every step's code goes through the check, success included, so a fatal code is shown
   // whichever step gave it. A non-zero code the manager does not call fatal still stops the
   // lookup: without a prepared cursor there is no table to read.
   const bool fatal =
       library_.MessageManager().CheckFatalErrorWithMsg(code, kCheckMode, kShowMessage, kNoOwner);
   if (code == platform::kSuccess && !fatal) return false;
-  library_.MessageManager().SetLastError(code, kSourceUnit, location);
+  RecordFailure(code, location, call);
   return true;
+}
+
+void EraDateFormatter::RecordFailure(int code, int location, const char* call) {
+  library_.MessageManager().SetLastError(code, kSourceUnit, location);
+  library_failed_ = true;
+  if (failures_ != nullptr) failures_->Record(call, code, "元号表");
 }
 
 int EraDateFormatter::FindEra(std::int32_t date, platform::StGENGOINFO* era, long* era_year) {
   std::memset(era, 0, sizeof *era);
   platform::ClSetGengo* eras = EraSet();
-  if (eras == nullptr) return -1;
-
+  if (eras == nullptr) {
+    RecordFailure(-1, __LINE__, "ClSetMgr::GetSetObject(13)");
+    return -1;
+  }
   platform::SetCursor cursor = nullptr;
-  if (Failed(eras->GetCursor(&cursor), __LINE__)) return -1;
-  if (Failed(eras->Ready(cursor), __LINE__)) {
+  if (Failed(eras->GetCursor(&cursor), __LINE__, "ClSetGengo::GetCursor")) return -1;
+  if (Failed(eras->Ready(cursor), __LINE__, "ClSetGengo::Ready")) {
     eras->ReleaseCursor(cursor);
     return -1;
   }
-
   // The table comes in ascending order of first day; an era lasts until the day before the
   // next one begins, and the last era has no end. So the era is the previous record as
   // soon as the date falls before the current one, or the last record when none does.
@@ -89,13 +96,15 @@ int EraDateFormatter::FindEra(std::int32_t date, platform::StGENGOINFO* era, lon
   long records = 0;
   for (;;) {
     const int code = eras->Walk(&current, cursor);
-    if (library_.MessageManager().CheckFatalErrorWithMsg(code, kCheckMode, kShowMessage,
-                                                         kNoOwner)) {
+    const bool fatal =
+        library_.MessageManager().CheckFatalErrorWithMsg(code, kCheckMode, kShowMessage, kNoOwner);
+    if (code == platform::kEndOfRecords && !fatal) break;  // the end of the table
+    if (code != platform::kSuccess || fatal) {
+      // A walk cut short by an error would date the rest of the ledger by the last era read.
       eras->ReleaseCursor(cursor);
-      library_.MessageManager().SetLastError(code, kSourceUnit, __LINE__);
+      RecordFailure(code, __LINE__, "ClSetGengo::Walk");
       return -1;
     }
-    if (code != platform::kSuccess) break;  // the end of the table
     ++records;
     if (records == 1) {
       if (current.first_day > date) {
@@ -112,7 +121,6 @@ int EraDateFormatter::FindEra(std::int32_t date, platform::StGENGOINFO* era, lon
   eras->ReleaseCursor(cursor);
   if (records == 0) return -1;
   if (date > kLastDate) return -1;
-
   *era = previous;
   if (era_year != nullptr) *era_year = date / 10000 - previous.first_day / 10000 + 1;
   return 0;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/library.h"
+#include "platform/library_failure.h"
 #include "platform/records.h"
 
 namespace vintor::app {
@@ -31,8 +32,15 @@ class EraDateFormatter {
   // date within the era, 1 in the calendar year the era began. -1: not found, *era stays
   // zero. Not found means the date lies before the first era or after kLastDate, the table
   // is empty, or the library failed; a failure has been checked with the message manager
-  // (which shows the library's message for a fatal code) and recorded with SetLastError.
+  // (which shows the library's message for a fatal code), recorded with SetLastError and in
+  // the failure log, and library_failed() answers true from then on. Only end-of-records
+  // ends the table: a walk that stops on any other code is a failure, not a shorter table.
   int FindEra(std::int32_t date, platform::StGENGOINFO* era, long* era_year);
+
+  // Where library failures are recorded besides the message manager; may be null.
+  void set_failure_log(platform::LibraryFailureLog* log) { failures_ = log; }
+  // True once a lookup has failed because of the library (not because no era matched).
+  bool library_failed() const { return library_failed_; }
 
   // The era date text of date, empty when FindEra answers -1.
   std::string EraDateText(std::int32_t date);
@@ -52,13 +60,17 @@ class EraDateFormatter {
   platform::ClSetGengo* EraSet();
   // Checks a result code with the message manager. True when the step failed (non-zero or
   // fatal); the failure is then recorded with the location of the failing call.
-  bool Failed(int code, int location);
+  bool Failed(int code, int location, const char* call);
+  // Records a failure of call with code in the message manager and the failure log.
+  void RecordFailure(int code, int location, const char* call);
 
   platform::AccountingLibrary& library_;
   // The set object last handed out and its era-set view, so that asking the set manager
   // for the set on every call does not also cost a type check on every call.
   platform::ClSetBase* last_set_ = nullptr;
   platform::ClSetGengo* last_era_set_ = nullptr;
+  platform::LibraryFailureLog* failures_ = nullptr;
+  bool library_failed_ = false;
 };
 
 }  // namespace vintor::app

@@ -49,6 +49,9 @@ std::string PeriodText(std::int32_t first, std::int32_t last) {
   return text;
 }
 
+// Unwinds the totalling when the library has failed; the failure is in the run's log.
+struct LibraryFailed {};
+
 }  // namespace
 
 // The warning for displayed notes that the tax application cannot take over; empty when
@@ -114,15 +117,21 @@ bool ExportApp::Run(const std::string& arguments) {
   }
 
   // A record that is not found stays zero: the dialog refuses it (no Companies Act flag).
+  // A company or tax settings the library fails to read would total the wrong company or
+  // on the wrong tax basis: the run stops before the dialog.
   platform::StDATAINFO record{};
   ReadSelectedDataRecord(&record);
   platform::StSHOHIZEIINFO tax{};
-  ReadTaxSettings(&tax, record.data_id);
+  if (!failures_.failed()) ReadTaxSettings(&tax, record.data_id);
 
   const ui::WindowHandle parent = launched_by_host_ ? handshake_.host_window : 0;
   conditions::ConditionsDialog dialog(env_.library, env_.os, env_.desktop, env_.path_style,
                                       edition_.settings_file_name, parent);
-  FillDialog(dialog, record);
+  if (!failures_.failed()) FillDialog(dialog, record);
+  if (failures_.failed()) {
+    ReportFailure(parent);
+    return false;
+  }
   if (env_.show_conditions(dialog) == ui::kDialogCancelled) {
     result_code_ = kResultCancelled;
     return false;
@@ -146,7 +155,8 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
   progress.ResetProgress();
 
   statements::StatementAggregator aggregator(env_.library);
-  supplements::LedgerExtractor ledger(env_.library, ledger_entries_, &progress);
+  supplements::LedgerExtractor ledger(env_.library, ledger_entries_, &progress, &failures_);
+  aggregator.set_failure_log(&failures_);
   aggregator.set_progress_window(&progress);
   aggregator.set_line_list(&statement_lines_);
   aggregator.set_ledger_requested(ledger_requested != 0);
@@ -158,25 +168,28 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
   writer.set_equity_choice(equity_kind);
 
   platform::StFINDINFO find{};
-  BuildTotallingConditions(env_.library, &find, &record, start_month, end_month);
-
   bool written = false;
   try {
-    // A failed aggregation is not reported: the report carries what the lines hold.
-    aggregator.Run(tax.tax_included != 0, find, record);
+    // Any library failure while totalling or reading the notes ends the run before a byte
+    // of the report is written: a report with some accounts, ledger lines or notes missing
+    // would look complete.
+    const bool totalled = BuildTotallingConditions(env_.library, &find, &record, start_month,
+                                                   end_month, &failures_) &&
+                          aggregator.Run(tax.tax_included != 0, find, record);
 
     std::int32_t notes_enabled = 0;
     std::uint8_t display_flags[statements::kNoteDisplayFlagCount] = {};
-    if (aggregator.ReadNotesMode() && aggregator.ReadNotesEntered()) {
+    if (totalled && aggregator.ReadNotesMode() && aggregator.ReadNotesEntered()) {
       aggregator.ReadDisplayFlags(display_flags);
       notes_enabled = 1;
       std::string note_text;
       aggregator.ReadNoteText(&note_text);
       note_lines_ = SplitNoteText(note_text);
       const std::string warning = UnsupportedNotesWarning(display_flags);
-      if (!warning.empty())
+      if (!warning.empty() && !aggregator.notes_failed())
         env_.desktop.ShowMessage(progress.Handle(), warning, kTitle, ui::kWarning);
     }
+    if (!totalled || aggregator.notes_failed()) throw LibraryFailed();
 
     writer.set_notes_flag(notes_enabled);
     // After the statements, in this order: equity, notes (when enabled), general ledger.
@@ -191,14 +204,15 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
   } catch (const statements::FixedAmountOverflow&) {
     // An amount too large to total: nothing is written, the run fails like a failed write.
     written = false;
+  } catch (const LibraryFailed&) {
+    written = false;
   }
 
   if (!written) {
     // The warning is owned by the progress window, which is still up; then it ends.
-    env_.desktop.ShowMessage(progress.Handle(), kWriteFailed, kTitle, ui::kWarning);
+    ReportFailure(progress.Handle());
     progress.End();
     env_.desktop.RestoreWaitCursor();
-    result_code_ = kResultFailed;
     env_.desktop.EndWaitCursor();
     return false;
   }
@@ -223,8 +237,11 @@ void ExportApp::FillDialog(conditions::ConditionsDialog& dialog,
   std::int32_t first = 0;
   std::int32_t second = 0;
   if (users != nullptr) {
-    users->GetCurUserID(user_id, sizeof user_id);
-    users->GetSelectedNo(user_id, &first, &second);
+    if (const int code = users->GetCurUserID(user_id, sizeof user_id); code != platform::kSuccess)
+      failures_.Record("ClSysUser::GetCurUserID", code);
+    else if (const int code2 = users->GetSelectedNo(user_id, &first, &second);
+             code2 != platform::kSuccess)
+      failures_.Record("ClSysUser::GetSelectedNo", code2);
   }
   dialog.user_id = text::FieldText(user_id);
   dialog.selection_numbers = {first, second};
@@ -245,39 +262,73 @@ bool ExportApp::ReadSelectedDataRecord(platform::StDATAINFO* record) {
   auto* companies = data.GetSet<platform::ClSetData>(platform::kSetCompanyData, 1);
   platform::ClSysUser* users = data.GetSysUserObject();
   if (companies == nullptr || users == nullptr) return false;
+  const auto failed = [&](const char* call, int code) {
+    if (code == platform::kSuccess) return false;
+    failures_.Record(call, code);
+    return true;
+  };
   char user_id[65] = {};
-  users->GetCurUserID(user_id, sizeof user_id);
   std::int32_t first = 0;
   std::int32_t second = 0;
-  users->GetSelectedNo(user_id, &first, &second);
+  if (failed("ClSysUser::GetCurUserID", users->GetCurUserID(user_id, sizeof user_id)) ||
+      failed("ClSysUser::GetSelectedNo", users->GetSelectedNo(user_id, &first, &second))) {
+    return false;
+  }
 
   std::memset(record, 0, sizeof *record);
   platform::SetCursor cursor = nullptr;
-  companies->GetDatCursor(&cursor);
-  companies->ReadyDat(cursor, 0);
+  if (failed("ClSetData::GetDatCursor", companies->GetDatCursor(&cursor))) return false;
   bool found = false;
-  platform::StDATAINFO candidate{};
-  while (companies->WalkDat(&candidate, cursor) == platform::kSuccess) {
-    if (candidate.data_number == second) {
-      *record = candidate;
-      found = true;
-      break;
+  if (!failed("ClSetData::ReadyDat", companies->ReadyDat(cursor, 0))) {
+    platform::StDATAINFO candidate{};
+    for (;;) {
+      const int code = companies->WalkDat(&candidate, cursor);
+      if (code == platform::kEndOfRecords) break;
+      // A walk cut short by an error could pass over the selected company and make the
+      // dialog refuse data that is there.
+      if (failed("ClSetData::WalkDat", code)) break;
+      if (candidate.data_number == second) {
+        *record = candidate;
+        found = true;
+        break;
+      }
     }
   }
-  companies->ReleaseDatCursor(cursor);
-  return found;
+  failed("ClSetData::ReleaseDatCursor", companies->ReleaseDatCursor(cursor));
+  return found && !failures_.failed();
 }
 
 bool ExportApp::ReadTaxSettings(platform::StSHOHIZEIINFO* settings, const char* data_id) {
   platform::ClDataMgr& data = env_.library.DataManager();
   auto* tax = data.GetSet<platform::ClSetShohizei>(platform::kSetTax, 1);
-  if (tax == nullptr) return false;
-  tax->AttachSetMgr(data.GetSetMgr());
-  tax->SetCurDataID(data_id);
+  if (tax == nullptr) {
+    failures_.Record("ClDataMgr::GetSetObject(4)", -1);
+    return false;
+  }
+  const std::string subject = "データID " + std::string(data_id);
+  const auto failed = [&](const char* call, int code) {
+    if (code == platform::kSuccess) return false;
+    failures_.Record(call, code, subject);
+    return true;
+  };
+  if (failed("ClSetShohizei::AttachSetMgr", tax->AttachSetMgr(data.GetSetMgr())) ||
+      failed("ClSetShohizei::SetCurDataID", tax->SetCurDataID(data_id))) {
+    return false;
+  }
   platform::StSHOHIZEIINFO read{};
-  if (tax->Get(&read) != platform::kSuccess) return false;
+  const int code = tax->Get(&read);
+  // A company that keeps no tax settings totals without tax, as zero settings say. A read
+  // that fails would total on the other basis without a word, so it fails the run.
+  if (code == platform::kEndOfRecords) return false;
+  if (failed("ClSetShohizei::Get", code)) return false;
   *settings = read;
   return true;
+}
+
+void ExportApp::ReportFailure(ui::WindowHandle owner) {
+  env_.desktop.ShowMessage(owner, kWriteFailed, kTitle, ui::kWarning);
+  env_.desktop.ShowDetail(failures_.Describe());
+  result_code_ = kResultFailed;
 }
 
 void ExportApp::Exit() {

@@ -18,6 +18,7 @@
 #include "conditions/path_style.h"
 #include "os/os.h"
 #include "platform/library.h"
+#include "platform/library_failure.h"
 #include "statements/statement_line_list.h"
 #include "supplements/ledger_entry.h"
 #include "ui/host_windows.h"
@@ -68,6 +69,8 @@ class ExportApp {
   void Exit();
 
   int result_code() const { return result_code_; }
+  // The first library failure of the run, if any.
+  const platform::LibraryFailureLog& library_failures() const { return failures_; }
   bool launched_by_host() const { return launched_by_host_; }
   const HostHandshake& handshake() const { return handshake_; }
   const statements::StatementLineList& statement_lines() const { return statement_lines_; }
@@ -76,8 +79,14 @@ class ExportApp {
  private:
   // The run itself; Start runs it and turns any error it raises into a failed run.
   bool Run(const std::string& arguments);
+  // True when a record was found. A library failure (anything but end-of-records while
+  // walking) is recorded in failures_.
   bool ReadSelectedDataRecord(platform::StDATAINFO* record);
+  // True when the settings were read. A company without tax settings (end-of-records) leaves
+  // *settings untouched; any other failure is recorded in failures_.
   bool ReadTaxSettings(platform::StSHOHIZEIINFO* settings, const char* data_id);
+  // Tells the user that the run failed, with what failures_ knows, and sets the result.
+  void ReportFailure(ui::WindowHandle owner);
   void FillDialog(conditions::ConditionsDialog& dialog, const platform::StDATAINFO& record);
   // Totals and writes; false after telling the user why (result code set).
   bool TotalAndWrite(conditions::ConditionsDialog& dialog, const platform::StDATAINFO& record,
@@ -91,6 +100,8 @@ class ExportApp {
   statements::StatementLineList statement_lines_;
   supplements::LedgerEntryList ledger_entries_;
   std::vector<std::string> note_lines_;
+  // The library failures of this run; the first one is what the user is told.
+  platform::LibraryFailureLog failures_;
 };
 
 // The warning shown when notes are displayed that the tax application cannot take over;

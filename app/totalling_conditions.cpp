@@ -22,16 +22,16 @@ StFINDBLOCK MonthBlock(std::int16_t op, std::int32_t operand, std::int16_t link)
 
 }  // namespace
 
-void BuildTotallingConditions(platform::AccountingLibrary& library, platform::StFINDINFO* find,
+bool BuildTotallingConditions(platform::AccountingLibrary& library, platform::StFINDINFO* find,
                               const platform::StDATAINFO* company, std::int32_t start_month,
-                              std::int32_t end_month) {
-  if (find == nullptr || company == nullptr) return;
+                              std::int32_t end_month, platform::LibraryFailureLog* failures) {
+  if (find == nullptr || company == nullptr) return false;
   std::memset(find, 0, sizeof *find);
 
   std::int32_t period_first = 0;
   std::int32_t period_last = 0;
-  conditions::PeriodMonths(library, company->first_day, company->last_day, &period_first,
-                           &period_last);
+  const bool period_read = conditions::PeriodMonths(library, company->first_day, company->last_day,
+                                                    &period_first, &period_last, failures);
   std::int32_t first_index = 0;
   std::int32_t last_index = 0;
   conditions::FiscalMonthIndexes(period_first, period_last, start_month, end_month, &first_index,
@@ -51,6 +51,7 @@ void BuildTotallingConditions(platform::AccountingLibrary& library, platform::St
     find->blocks[blocks++] =
         MonthBlock(platform::kFindOpEqual, platform::kMonthKindYearEnd, platform::kFindLinkLast);
   }
+  return period_read;
 }
 
 }  // namespace vintor::app

@@ -4,24 +4,36 @@
 
 namespace vintor::conditions {
 
-void PeriodMonths(platform::AccountingLibrary& library, std::int32_t start_date,
-                  std::int32_t end_date, std::int32_t* start_month, std::int32_t* end_month) {
+bool PeriodMonths(platform::AccountingLibrary& library, std::int32_t start_date,
+                  std::int32_t end_date, std::int32_t* start_month, std::int32_t* end_month,
+                  platform::LibraryFailureLog* failures) {
   std::int32_t end = end_date % 10000 / 100;
   std::unique_ptr<platform::ClAccPeriod> period = library.NewAccPeriod();
-  if (period == nullptr) return;
+  if (period == nullptr) {
+    if (failures != nullptr) failures->Record("ClAccPeriod の作成", -1);
+    return false;
+  }
   // The start month depends on the closing day: with a closing on the 20th, a period that
-  // starts on 21 March belongs to April. The library's answers are taken as they come; a
-  // call that fails leaves its output at 0.
+  // starts on 21 March belongs to April. A call that fails leaves its output at 0; the
+  // dialog takes that as it comes, the run stops on it.
+  bool ok = true;
+  const auto step = [&](const char* call, int code) {
+    if (code == platform::kSuccess) return;
+    if (ok && failures != nullptr) failures->Record(call, code);
+    ok = false;
+  };
   std::int32_t closing_day = 0;
   std::int32_t start = 0;
-  period->SetPeriod(start_date, end_date);
-  period->GetClosingDayByEndDate(end_date, 0, &closing_day);
-  period->SetClosingDay(closing_day);
-  period->GetAMonthByDate(start_date, &start, 0);
+  step("ClAccPeriod::SetPeriod", period->SetPeriod(start_date, end_date));
+  step("ClAccPeriod::GetClosingDayByEndDate",
+       period->GetClosingDayByEndDate(end_date, 0, &closing_day));
+  step("ClAccPeriod::SetClosingDay", period->SetClosingDay(closing_day));
+  step("ClAccPeriod::GetAMonthByDate", period->GetAMonthByDate(start_date, &start, 0));
   period.reset();
   if (end < start) end += 100;
   if (start_month != nullptr) *start_month = start;
   if (end_month != nullptr) *end_month = end;
+  return ok;
 }
 
 void FiscalMonthIndexes(std::int32_t period_start_month, std::int32_t period_end_month,

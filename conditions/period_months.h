@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "platform/library.h"
+#include "platform/library_failure.h"
 
 namespace vintor::conditions {
 
@@ -14,9 +15,12 @@ namespace vintor::conditions {
 // closing day, as the library's period object reckons it; the last month is the calendar
 // month of the last day, plus 100 when the period crosses a calendar year end (so an
 // April-to-March year gives 4 and 103). Either output may be null. When the library cannot
-// create a period object nothing is written.
-void PeriodMonths(platform::AccountingLibrary& library, std::int32_t start_date,
-                  std::int32_t end_date, std::int32_t* start_month, std::int32_t* end_month);
+// create a period object nothing is written. False when the library failed a step (the
+// outputs are then written as far as they came, a failed step leaving its part at 0); the
+// step is recorded in failures when that is given.
+bool PeriodMonths(platform::AccountingLibrary& library, std::int32_t start_date,
+                  std::int32_t end_date, std::int32_t* start_month, std::int32_t* end_month,
+                  platform::LibraryFailureLog* failures = nullptr);
 
 // 1-based positions in the fiscal year of the calendar months start_month and end_month,
 // for a year whose first month is period_start_month and whose last month is

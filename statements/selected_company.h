@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/library.h"
+#include "platform/library_failure.h"
 #include "text/cp932.h"
 
 namespace vintor::statements {
@@ -16,17 +17,29 @@ inline const platform::StDATAINFO* SelectedCompany(platform::AccountingLibrary& 
 }
 
 // Points a new cursor or reader of the library (any object with AttachSetMgr,
-// SetCurDataID and AttachOptLink) at the selected company. False when none is selected;
-// the object is then left as it was.
+// SetCurDataID and AttachOptLink) at the selected company. False when none is selected or
+// the library refuses a step; the failing step is then recorded in log (when given) under
+// the object's class name (class_name, "ClRuleKamoku").
 template <class LibraryObject>
-bool AttachToSelectedCompany(LibraryObject& object, platform::AccountingLibrary& library) {
+bool AttachToSelectedCompany(LibraryObject& object, platform::AccountingLibrary& library,
+                             platform::LibraryFailureLog* log = nullptr,
+                             const char* class_name = "") {
   const platform::StDATAINFO* selected = SelectedCompany(library);
-  if (selected == nullptr) return false;
-  object.AttachSetMgr(library.DataManager().GetSetMgr());
+  if (selected == nullptr) {
+    if (log != nullptr)
+      log->Record("ClSetData::GetSelectedInfo", -1, "選択された会計データがありません");
+    return false;
+  }
   const std::string data_id(text::FieldText(selected->data_id));
-  object.SetCurDataID(data_id.c_str());
-  object.AttachOptLink(library.LinkManager().GetOptLink());
-  return true;
+  const auto failed = [&](const char* step, int code) {
+    if (code == platform::kSuccess) return false;
+    if (log != nullptr)
+      log->Record(std::string(class_name) + "::" + step, code, "データID " + data_id);
+    return true;
+  };
+  if (failed("AttachSetMgr", object.AttachSetMgr(library.DataManager().GetSetMgr()))) return false;
+  if (failed("SetCurDataID", object.SetCurDataID(data_id.c_str()))) return false;
+  return !failed("AttachOptLink", object.AttachOptLink(library.LinkManager().GetOptLink()));
 }
 
 }  // namespace vintor::statements

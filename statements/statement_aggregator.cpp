@@ -13,8 +13,7 @@ namespace {
 
 constexpr std::int8_t kKindWithoutLine = 1;
 constexpr std::int16_t kYearEndPeriod = platform::kMonthKindYearEnd;
-constexpr std::int32_t kInterimClosing = 1;
-constexpr int kInterimMonth = 6;
+constexpr std::int16_t kInterimPeriod = platform::kMonthKindInterim;
 
 // The account-sum cursor as the aggregation points it at the data: total per account, no
 // department, the standard display, the current year.
@@ -63,39 +62,39 @@ bool StatementAggregator::Run(bool tax_included, const platform::StFINDINFO& fin
   if (!PrepareCursor()) return false;
   Advance(1000 / divisor, 3000 / divisor);
 
-  cursor_->MoveReady(kSumTypeBase, kDepartmentType, kDisplayType, &find, nullptr, kPastType);
+  const int ready =
+      cursor_->MoveReady(kSumTypeBase, kDepartmentType, kDisplayType, &find, nullptr, kPastType);
+  if (ready != platform::kSuccess) return Fail("ClRuleKamoku::MoveReady", ready);
   std::int32_t count = 0;
-  if (cursor_->GetSumCount(&count) != platform::kSuccess) return false;
+  if (const int code = cursor_->GetSumCount(&count); code != platform::kSuccess)
+    return Fail("ClRuleKamoku::GetSumCount", code);
 
   Advance(3000 / divisor, 4000 / divisor);
   progress_position_ = 4000 / divisor;
   if (count != 0) progress_step_ = 7000 / count;  // integer division: 0 beyond 7000 accounts
 
-  if (cursor_->SetMovePos(0) != platform::kSuccess) return false;
+  if (const int code = cursor_->SetMovePos(0); code != platform::kSuccess)
+    return Fail("ClRuleKamoku::SetMovePos", code);
 
-  const std::int16_t introduction_month = company.introduction_month;
-  Range range;
-  range.tax_included = tax_included;
-  range.start = Low16(find.blocks[0].operand);
-  range.end = Low16(find.blocks[1].operand);
-  range.from_start_of_books = RangeStartsWithTheBooks(range.start, introduction_month);
-  range.with_year_end = find.blocks[1].link != platform::kFindLinkLast &&
-                        Low16(find.blocks[2].operand) == kYearEndPeriod;
-  range.with_interim = company.interim_settlement == kInterimClosing && range.end == kInterimMonth;
+  const Range range = ReadRange(tax_included, find, company.introduction_month);
 
   FixedAmount carry_over;
   int result = platform::kSuccess;
-  const std::int32_t accounts = std::min(count, kMaxAccounts);
-  for (std::int32_t index = 0; index < accounts; ++index) {
+  std::int32_t read = 0;
+  // Every account the library counted is read: a counter narrower than the count would
+  // drop the accounts after it from every statement without a word.
+  for (; read < count; ++read) {
     Pulse();
     platform::StKAMOKUSUMINFO totals{};
     result = cursor_->MoveNext(&totals);
     if (result != platform::kSuccess) break;
     if (!TotalAccount(totals, range, &carry_over)) return false;
     if (ledger_requested_) {
-      if (ledger_extractor_ != nullptr) {
-        // An account whose ledger cannot be read still belongs in the statements.
-        ledger_extractor_->ExtractAccountLedger(tax_included, company, find, totals);
+      // An account whose ledger cannot be read would leave the ledger incomplete: the run
+      // fails rather than report part of it. The extractor has recorded why.
+      if (ledger_extractor_ != nullptr &&
+          !ledger_extractor_->ExtractAccountLedger(tax_included, company, find, totals)) {
+        return Fail("", 0);
       }
       if (progress_position_ < 7000) {
         Advance(progress_position_, progress_position_ + progress_step_);
@@ -103,24 +102,57 @@ bool StatementAggregator::Run(bool tax_included, const platform::StFINDINFO& fin
       }
     }
   }
-  if (result != platform::kSuccess && result != platform::kEndOfRecords) return false;
+  if (result != platform::kSuccess && result != platform::kEndOfRecords) {
+    return Fail("ClRuleKamoku::MoveNext", result,
+                std::to_string(read + 1) + " 件目の科目（全 " + std::to_string(count) + " 件）");
+  }
 
   if (!range.from_start_of_books) CarryOver(carry_over);
 
   Advance(progress_position_, progress_position_ + 1000);
   progress_position_ += 1000;
-  cursor_->MoveFinish();
+  if (const int code = cursor_->MoveFinish(); code != platform::kSuccess)
+    return Fail("ClRuleKamoku::MoveFinish", code);
   cursor_.reset();
   return true;
+}
+
+StatementAggregator::Range StatementAggregator::ReadRange(bool tax_included,
+                                                          const platform::StFINDINFO& find,
+                                                          std::int16_t introduction_month) {
+  Range range;
+  range.tax_included = tax_included;
+  range.start = Low16(find.blocks[0].operand);
+  range.end = Low16(find.blocks[1].operand);
+  range.from_start_of_books = RangeStartsWithTheBooks(range.start, introduction_month);
+  // The closing periods follow the two month blocks, joined with "or", in whichever order
+  // the run added them: a six-month year with an interim closing names period 15 in the
+  // third block and period 18 in the fourth. Each slot counts when any block names it.
+  range.with_year_end = false;
+  range.with_interim = false;
+  for (std::size_t k = 2; k < std::size(find.blocks); ++k) {
+    if (find.blocks[k - 1].link == platform::kFindLinkLast) break;
+    if (find.blocks[k].op != platform::kFindOpEqual) continue;
+    const std::int16_t period = Low16(find.blocks[k].operand);
+    if (period == kYearEndPeriod) range.with_year_end = true;
+    if (period == kInterimPeriod) range.with_interim = true;
+  }
+  return range;
 }
 
 bool StatementAggregator::PrepareCursor() {
   if (cursor_ != nullptr) return true;
   // The cursor reads the company the user has selected in the product, which is the company
   // of the run's data record.
-  if (SelectedCompany(library_) == nullptr) return false;
+  if (SelectedCompany(library_) == nullptr) return Fail("ClSetData::GetSelectedInfo", -1);
   cursor_ = library_.NewRuleKamoku();
-  return cursor_ != nullptr && AttachToSelectedCompany(*cursor_, library_);
+  if (cursor_ == nullptr) return Fail("ClRuleKamoku の作成", -1);
+  return AttachToSelectedCompany(*cursor_, library_, failures_, "ClRuleKamoku");
+}
+
+bool StatementAggregator::Fail(const char* call, int code, std::string subject) {
+  if (failures_ != nullptr && *call != '\0') failures_->Record(call, code, std::move(subject));
+  return false;
 }
 
 bool StatementAggregator::TotalAccount(const platform::StKAMOKUSUMINFO& totals, const Range& range,
@@ -180,9 +212,19 @@ void StatementAggregator::Pulse() {
 }
 
 bool StatementAggregator::ReadSavedText(int kind, std::string* text) {
-  if (SelectedCompany(library_) == nullptr) return false;
+  const std::string subject = "保存データ種別 " + std::to_string(kind);
+  const auto failed = [&](const char* call, int code) {
+    notes_failed_ = true;
+    if (failures_ != nullptr) failures_->Record(call, code, subject);
+    return false;
+  };
+  if (SelectedCompany(library_) == nullptr) return failed("ClSetData::GetSelectedInfo", -1);
   saved_reader_ = library_.NewSaveKessansho();
-  if (saved_reader_ == nullptr || !AttachToSelectedCompany(*saved_reader_, library_)) return false;
+  if (saved_reader_ == nullptr) return failed("ClSaveKessansho の作成", -1);
+  if (!AttachToSelectedCompany(*saved_reader_, library_, failures_, "ClSaveKessansho")) {
+    notes_failed_ = true;
+    return false;
+  }
 
   char* buffer = nullptr;
   std::int32_t length = 0;
@@ -193,7 +235,11 @@ bool StatementAggregator::ReadSavedText(int kind, std::string* text) {
   const bool read = result == platform::kSuccess && buffer != nullptr;
   if (read) text->assign(buffer, static_cast<std::size_t>(std::max<std::int32_t>(length, 0)));
   if (buffer != nullptr) library_.TaskMemFree(buffer);
-  return read;
+  // A company without this text has no notes of this kind; that is not a failure.
+  if (result == platform::kEndOfRecords) return false;
+  if (result != platform::kSuccess) return failed("ClSaveKessansho::GetDataType02", result);
+  if (buffer == nullptr) return failed("ClSaveKessansho::GetDataType02", -1);
+  return true;
 }
 
 bool StatementAggregator::ReadNotesMode() {

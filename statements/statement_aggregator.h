@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/library.h"
+#include "platform/library_failure.h"
 #include "platform/records.h"
 #include "statements/account_ledger_extractor.h"
 #include "statements/fixed_amount.h"
@@ -30,8 +31,6 @@ class StatementAggregator {
   // carried into the closing balance of the last kCarryOverTarget line.
   static constexpr std::uint32_t kCarryOverSource = 0x80202010;
   static constexpr std::uint32_t kCarryOverTarget = 0x40200020;
-  // The account loop counts with 16 bits: no more accounts than this are read.
-  static constexpr std::int32_t kMaxAccounts = 32'767;
 
   // library is not owned and must outlive the aggregator.
   explicit StatementAggregator(platform::AccountingLibrary& library);
@@ -43,16 +42,21 @@ class StatementAggregator {
   void set_line_list(StatementLineList* lines) { lines_ = lines; }
   void set_ledger_requested(bool requested) { ledger_requested_ = requested; }
   void set_ledger_extractor(AccountLedgerExtractor* extractor) { ledger_extractor_ = extractor; }
+  // Where the library's failures are recorded; may be null (they still fail the run).
+  void set_failure_log(platform::LibraryFailureLog* log) { failures_ = log; }
 
   // Totals every account for the range of find (its first block holds the first fiscal
-  // month, its second the last; a third block for period 18 adds the year-end closing) and
-  // appends the lines. tax_included chooses the totals with consumption tax.
+  // month, its second the last; a further block naming period 18 adds the year-end closing
+  // slot, one naming period 15 the interim closing slot, wherever they stand in the chain)
+  // and appends the lines. tax_included chooses the totals with consumption tax. Every
+  // account the library counts is read, however many there are.
   //
   // True on success. False when no line list is set, the cursor cannot be created or pointed
-  // at the selected company, the library fails to count, position or deliver the accounts
-  // (an end-of-records answer is not a failure), or a line cannot be stored; the lines
-  // appended so far stay in the list. Throws FixedAmountOverflow when a closing balance
-  // reaches 10^14 yen: the run must then stop without a report.
+  // at the selected company, any library call fails (an end-of-records answer is not a
+  // failure), the ledger of an account cannot be extracted, or a line cannot be stored; the
+  // lines appended so far stay in the list and a library failure is in the failure log.
+  // Throws FixedAmountOverflow when a closing balance reaches 10^14 yen: the run must then
+  // stop without a report.
   bool Run(bool tax_included, const platform::StFINDINFO& find,
            const platform::StDATAINFO& company);
 
@@ -60,10 +64,11 @@ class StatementAggregator {
   double progress_position() const { return progress_position_; }
 
   // The saved notes of the selected company, read from the statements saved in the books.
-  // Each query reads its text afresh through a new saved-statement reader; a text that
-  // cannot be read (no selected company, no reader, the library answers an error or no
-  // buffer) makes the query answer false and is not reported. Every buffer the library
-  // hands out is freed before the query returns.
+  // Each query reads its text afresh through a new saved-statement reader. A text the
+  // company does not have (the library answers end-of-records) makes the query answer
+  // false. Any other failure (no selected company, no reader, an error code) makes it answer
+  // false too and is recorded in the failure log: check notes_failed() before trusting a
+  // false answer. Every buffer the library hands out is freed before the query returns.
   //
   // True when the saved notes are kept in the linked input mode ("InputMode" positive).
   bool ReadNotesMode();
@@ -75,17 +80,23 @@ class StatementAggregator {
   bool ReadDisplayFlags(std::span<std::uint8_t> flags);
   // The saved note records as one text. False, and text untouched, when it cannot be read.
   bool ReadNoteText(std::string* text);
+  // True when a notes query failed (rather than found no text).
+  bool notes_failed() const { return notes_failed_; }
 
  private:
   // The range and options of one run, read once from the search condition and company.
   struct Range;
 
   bool PrepareCursor();
+  static Range ReadRange(bool tax_included, const platform::StFINDINFO& find,
+                         std::int16_t introduction_month);
   // Totals one account and stores its line (unless its kind takes none). False when the
   // line cannot be stored.
   bool TotalAccount(const platform::StKAMOKUSUMINFO& totals, const Range& range,
                     FixedAmount* carry_over);
   void CarryOver(const FixedAmount& carry_over);
+  // Records a failed library call; always false, so a caller can return it.
+  bool Fail(const char* call, int code, std::string subject = {});
   void Advance(double from, double to);
   void Pulse();
   // Reads the saved text of a data kind (platform::kSavedNotes...) through a new
@@ -100,6 +111,8 @@ class StatementAggregator {
   AccountLedgerExtractor* ledger_extractor_ = nullptr;
   double progress_position_ = 0.0;
   double progress_step_ = 1.0;
+  platform::LibraryFailureLog* failures_ = nullptr;
+  bool notes_failed_ = false;
   std::unique_ptr<platform::ClRuleKamoku> cursor_;
   // Declared after the cursor so that it is destroyed first.
   std::unique_ptr<platform::ClSaveKessansho> saved_reader_;

@@ -210,8 +210,9 @@ class RecordingExtractor : public AccountLedgerExtractor {
     companies.push_back(&company);
     finds.push_back(&find);
     if (progress) captions.push_back(progress->state().caption_percent);
-    return false;  // not examined
+    return keys.size() != fail_at;
   }
+  std::size_t fail_at = 0;  // the extraction of this account (counting from 1) fails
   std::vector<std::int32_t> keys;
   std::vector<bool> tax_flags;
   std::vector<const StDATAINFO*> companies;
@@ -238,26 +239,20 @@ StKAMOKUSUMINFO Account(std::int32_t key, std::uint32_t character, std::uint8_t 
   return totals;
 }
 
-// The condition the run builds: months start..end, then optionally a third block for a
-// closing period (18 year-end, 15 interim).
-StFINDINFO Months(int start, int end, int closing_period = 0) {
+// The condition the run builds: months start..end, then a block for each closing period
+// (18 year-end, 15 interim) in the order given.
+StFINDINFO Months(int start, int end, std::initializer_list<int> closing_periods = {}) {
   StFINDINFO find{};
   find.blocks[0] = {platform::kFindItemMonth, {}, platform::kFindOpFrom, {}, 2, {}, start, {},
                     platform::kFindLinkAnd,   {}};
-  find.blocks[1] = {
-      platform::kFindItemMonth,
-      {},
-      platform::kFindOpTo,
-      {},
-      2,
-      {},
-      end,
-      {},
-      static_cast<std::int16_t>(closing_period ? platform::kFindLinkOr : platform::kFindLinkLast),
-      {}};
-  if (closing_period) {
-    find.blocks[2] = {platform::kFindItemMonth, {}, platform::kFindOpEqual,  {}, 2, {},
-                      closing_period,           {}, platform::kFindLinkLast, {}};
+  find.blocks[1] = {platform::kFindItemMonth, {}, platform::kFindOpTo, {}, 2, {}, end, {},
+                    platform::kFindLinkLast,  {}};
+  std::size_t block = 2;
+  for (const int period : closing_periods) {
+    find.blocks[block - 1].link = platform::kFindLinkOr;
+    find.blocks[block++] = {
+        platform::kFindItemMonth, {}, platform::kFindOpEqual, {}, 2, {}, period, {},
+        platform::kFindLinkLast,  {}};
   }
   return find;
 }
@@ -327,13 +322,16 @@ TEST_F(StatementAggregatorTest, TotalsOneAccountOverTheRange) {
        Months(6, 12), 5, 0, 0, 9, 9},
       {"year-end closing block adds slot 13",
        Account(6, kIs, true, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1000, 2000}, none),
-       Months(12, 12, 18), 0, 0, 0, 1001, 1001},
-      {"another closing period leaves slot 13 out",
+       Months(12, 12, {18}), 0, 0, 0, 1001, 1001},
+      {"an interim block adds slot 14, not 13",
        Account(6, kIs, true, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1000, 2000}, none),
-       Months(12, 12, 15), 0, 0, 0, 1, 1},
+       Months(12, 12, {15}), 0, 0, 0, 2001, 2001},
       {"interim company ending in 6 adds slot 14",
        Account(7, kIs, true, {0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 1000, 2000}, none),
-       Months(6, 6), 0, 1, 0, 2003, 2003},
+       Months(6, 6, {15}), 0, 1, 0, 2003, 2003},
+      {"six-month year: interim in the third block, year-end in the fourth",
+       Account(7, kIs, true, {0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 1000, 2000}, none),
+       Months(1, 6, {15, 18}), 0, 1, 0, 3003, 3003},
       {"interim company ending in 12 does not",
        Account(7, kIs, true, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 1000, 2000}, none),
        Months(12, 12), 0, 1, 0, 3, 3},
@@ -491,12 +489,12 @@ TEST_F(StatementAggregatorTest, MovesTheProgressDisplay) {
   }
 }
 
-TEST_F(StatementAggregatorTest, ReadsNoMoreAccountsThanASixteenBitCounterHolds) {
+TEST_F(StatementAggregatorTest, ReadsEveryAccountTheLibraryCounts) {
   script_.count = 40'000;
   script_.generate = [](int i) { return Account(i + 1, 0x80880100, true, {1}, {}); };
   ASSERT_TRUE(Run(Months(1, 12)));
-  EXPECT_EQ(script_.move_next_calls, StatementAggregator::kMaxAccounts);
-  EXPECT_EQ(lines_.size(), static_cast<std::size_t>(StatementAggregator::kMaxAccounts));
+  EXPECT_EQ(script_.move_next_calls, 40'000);
+  EXPECT_EQ(lines_.size(), 40'000u);
 }
 
 TEST_F(StatementAggregatorTest, FailsOnLibraryErrorsKeepingTheLinesSoFar) {
@@ -506,6 +504,7 @@ TEST_F(StatementAggregatorTest, FailsOnLibraryErrorsKeepingTheLinesSoFar) {
     bool succeeds;
     std::size_t lines;
     int cursors_alive;
+    std::size_t ledger_fails_at = 0;
   } const cases[] = {
       {"no cursor", [](FakeLibrary& l) { l.script.refuse_cursor = true; }, false, 0, 0},
       {"no selected company", [](FakeLibrary& l) { l.data.companies.selected = nullptr; }, false, 0,
@@ -515,6 +514,7 @@ TEST_F(StatementAggregatorTest, FailsOnLibraryErrorsKeepingTheLinesSoFar) {
       {"third read fails",
        [](FakeLibrary& l) { l.script.fail_move_next_at = 2, l.script.move_next_failure = 9; },
        false, 2, 1},
+      {"the ledger of the second account cannot be extracted", [](FakeLibrary&) {}, false, 2, 1, 2},
       {"third read ends the records early",
        [](FakeLibrary& l) {
          l.script.fail_move_next_at = 2, l.script.move_next_failure = platform::kEndOfRecords;
@@ -528,9 +528,13 @@ TEST_F(StatementAggregatorTest, FailsOnLibraryErrorsKeepingTheLinesSoFar) {
     library.script.records.assign(4, Account(1, 0x80880100, true, {1}, {}));
     c.arrange(library);
     StatementLineList lines;
+    RecordingExtractor extractor;
+    extractor.fail_at = c.ledger_fails_at;
     {
       StatementAggregator aggregator(library);
       aggregator.set_line_list(&lines);
+      aggregator.set_ledger_requested(true);
+      aggregator.set_ledger_extractor(&extractor);
       EXPECT_EQ(aggregator.Run(false, Months(1, 12), company_), c.succeeds);
       EXPECT_EQ(lines.size(), c.lines);
       EXPECT_EQ(library.script.alive, c.cursors_alive);  // a failed run keeps its cursor

@@ -86,8 +86,14 @@ struct LedgerExtractor::Account {
 };
 
 LedgerExtractor::LedgerExtractor(platform::AccountingLibrary& library, LedgerEntryList& entries,
-                                 ui::ProgressWindow* progress)
-    : library_(library), entries_(entries), progress_(progress), era_dates_(library) {
+                                 ui::ProgressWindow* progress,
+                                 platform::LibraryFailureLog* failures)
+    : library_(library),
+      entries_(entries),
+      progress_(progress),
+      failures_(failures),
+      era_dates_(library) {
+  era_dates_.set_failure_log(failures);
   SetOneBlock(&ledger_find_, kLedgerFindItem, kLedgerFindOp);
   ledger_find_.blocks[0].operand = kLedgerFindOperand;
   SetOneBlock(&voucher_find_, platform::kFindItemVoucher, platform::kFindOpEqual);
@@ -107,14 +113,22 @@ bool LedgerExtractor::ExtractAccountLedger(bool tax_included, const platform::St
       totals.ledger_flag_2 == kNoLedger || IsLeftOut(totals.character)) {
     return true;
   }
+  current_account_ = &totals;
   if (!PrepareLedgerCursor()) return false;
 
   platform::StMOTOCHOHYOJIINFO display{};
   if (!DescribeLedger(find, totals, &display)) return false;
-  ledger_->MoveReady(&ledger_find_, &order_, &display);
+  if (const int code = ledger_->MoveReady(&ledger_find_, &order_, &display);
+      code != platform::kSuccess) {
+    return Fail("ClRuleMotocho::MoveReady", code);
+  }
   std::int32_t count = 0;
-  if (ledger_->GetCount(&ledger_find_, &display, &count) != platform::kSuccess) return false;
-  if (ledger_->SetMovePos(0) != platform::kSuccess) return false;
+  if (const int code = ledger_->GetCount(&ledger_find_, &display, &count);
+      code != platform::kSuccess) {
+    return Fail("ClRuleMotocho::GetCount", code);
+  }
+  if (const int code = ledger_->SetMovePos(0); code != platform::kSuccess)
+    return Fail("ClRuleMotocho::SetMovePos", code);
 
   const Account account{
       tax_included,
@@ -126,30 +140,45 @@ bool LedgerExtractor::ExtractAccountLedger(bool tax_included, const platform::St
   FixedAmount balance =
       OpeningBalance(tax_included, company, Low16(find.blocks[0].operand), totals);
 
-  int status = platform::kSuccess;
-  bool completed = true;
-  for (std::int32_t n = 0; n < count && n < kMaxLinesPerAccount; ++n) {
+  // Every line the library counted is read: a busy account passes any fixed limit in a
+  // year, and a ledger cut short would end on a balance its statement line does not show.
+  for (std::int32_t n = 0; n < count; ++n) {
     if (progress_ != nullptr) progress_->PulseActivity();
     std::memset(&line_, 0, sizeof line_);
-    status = n == 0 ? ledger_->MoveFirst(&line_) : ledger_->MoveNext(&line_);
-    if (status != platform::kSuccess) break;
-    if (!ExtractLine(account, company, &balance)) {
-      completed = false;
-      break;
+    const int status = n == 0 ? ledger_->MoveFirst(&line_) : ledger_->MoveNext(&line_);
+    if (status == platform::kEndOfRecords) break;
+    if (status != platform::kSuccess) {
+      return Fail(n == 0 ? "ClRuleMotocho::MoveFirst" : "ClRuleMotocho::MoveNext", status);
     }
+    if (!ExtractLine(account, company, &balance)) return false;
   }
-  const bool cursor_ok = status == platform::kSuccess || status == platform::kEndOfRecords;
-  if (cursor_ok) ledger_->MoveFinish();
-  return completed && cursor_ok;
+  if (const int code = ledger_->MoveFinish(); code != platform::kSuccess)
+    return Fail("ClRuleMotocho::MoveFinish", code);
+  return true;
+}
+
+bool LedgerExtractor::Fail(const std::string& call, int code) {
+  if (failures_ == nullptr) return false;
+  std::string subject;
+  if (current_account_ != nullptr) {
+    subject = "科目 " + std::to_string(current_account_->key) + " " +
+              std::string(text::FieldText(current_account_->formal_name));
+  }
+  failures_->Record(call, code, std::move(subject));
+  return false;
 }
 
 bool LedgerExtractor::PrepareLedgerCursor() {
   if (ledger_ != nullptr) return true;
   // The ledger is read for the company the user has selected in the product, which is the
   // company of the run.
-  if (statements::SelectedCompany(library_) == nullptr) return false;
   ledger_ = library_.NewRuleMotocho();
-  return ledger_ != nullptr && statements::AttachToSelectedCompany(*ledger_, library_);
+  if (ledger_ == nullptr) return Fail("ClRuleMotocho の作成", -1);
+  if (!statements::AttachToSelectedCompany(*ledger_, library_, failures_, "ClRuleMotocho")) {
+    ledger_.reset();
+    return false;
+  }
+  return true;
 }
 
 bool LedgerExtractor::DescribeLedger(const platform::StFINDINFO& find,
@@ -157,21 +186,27 @@ bool LedgerExtractor::DescribeLedger(const platform::StFINDINFO& find,
                                      platform::StMOTOCHOHYOJIINFO* display) {
   auto* companies =
       library_.DataManager().GetSet<platform::ClSetData>(platform::kSetCompanyData, 1);
-  if (companies == nullptr) return false;
+  if (companies == nullptr) return Fail("ClDataMgr::GetSetObject(5)", -1);
   if (period_ == nullptr) period_ = library_.NewAccPeriod();
-  if (period_ == nullptr) return false;
-  companies->GetAccPeriod(period_.get());
+  if (period_ == nullptr) return Fail("ClAccPeriod の作成", -1);
+  if (const int code = companies->GetAccPeriod(period_.get()); code != platform::kSuccess)
+    return Fail("ClSetData::GetAccPeriod", code);
 
   // The ledger runs from the first day of the first month to the last day of the last
-  // month, or of the interim closing period when the range ends with it. A period the
-  // library cannot name leaves its date zero, and the ledger empty.
+  // month, or of the interim closing period when the range ends with it.
   const std::int16_t first_month = Low16(find.blocks[0].operand);
   const std::int16_t last_month = Low16(find.blocks[1].operand);
   std::int32_t first_day = 0;
   std::int32_t last_day = 0;
   std::int32_t unused = 0;
-  period_->GetPeriodByMonthKind(first_month, &first_day, &unused);
-  period_->GetPeriodByMonthKind(last_month, &unused, &last_day);
+  if (const int code = period_->GetPeriodByMonthKind(first_month, &first_day, &unused);
+      code != platform::kSuccess) {
+    return Fail("ClAccPeriod::GetPeriodByMonthKind(" + std::to_string(first_month) + ")", code);
+  }
+  if (const int code = period_->GetPeriodByMonthKind(last_month, &unused, &last_day);
+      code != platform::kSuccess) {
+    return Fail("ClAccPeriod::GetPeriodByMonthKind(" + std::to_string(last_month) + ")", code);
+  }
 
   display->account_key = totals.key;
   display->interim_period = last_month == platform::kMonthKindInterim ? 1 : 0;
@@ -226,17 +261,17 @@ bool LedgerExtractor::ExtractLine(const Account& account, const platform::StDATA
         WithTax(line.credit_amount, line.credit_tax)) {
       sundry = true;
     } else if (line.line_number != 1) {
-      bool allocated = true;
-      sundry = VoucherUnbalancedBefore(company, line.journal_key, line.line_number, &allocated);
-      if (!allocated) return false;
+      bool read = true;
+      sundry = VoucherUnbalancedBefore(company, line.journal_key, line.line_number, &read);
+      if (!read) return false;
     }
   }
 
   const bool counter_sub = !sundry && counter_key % kKeyScale != 0;
   const bool own_sub = own_key % kKeyScale != 0;
-  if (!sundry) LookUpAccount(counter_key / kKeyScale, &counter_account_);
-  if (counter_sub) LookUpAccount(counter_key, &counter_sub_account_);
-  if (own_sub) LookUpAccount(own_key, &own_sub_account_);
+  if (!sundry && !LookUpAccount(counter_key / kKeyScale, &counter_account_)) return false;
+  if (counter_sub && !LookUpAccount(counter_key, &counter_sub_account_)) return false;
+  if (own_sub && !LookUpAccount(own_key, &own_sub_account_)) return false;
 
   if (amount == FixedAmount()) return true;
   // A line against an account left out of the totals is not part of the ledger either.
@@ -250,11 +285,13 @@ bool LedgerExtractor::ExtractLine(const Account& account, const platform::StDATA
   try {
     entry = &entries_.emplace_back();
   } catch (const std::bad_alloc&) {
-    return false;
+    return Fail("LedgerEntryList への追加（メモリ不足）", -1);
   }
   entry->account_key = account.key;
   entry->number = line.number;
   era_dates_.FormatEraDate(line.date, entry->date_text);
+  // The formatter has recorded why; an empty date would hide the failure in the report.
+  if (era_dates_.library_failed()) return false;
   if (own_sub)
     text::CopyBounded(text::FieldText(own_sub_account_.name), entry->own_sub_account_name);
   text::CopyBounded(sundry ? kSundryAccounts : text::FieldText(counter_account_.name),
@@ -271,24 +308,38 @@ bool LedgerExtractor::ExtractLine(const Account& account, const platform::StDATA
 
 bool LedgerExtractor::VoucherUnbalancedBefore(const platform::StDATAINFO& company,
                                               std::int32_t journal_key, std::int32_t line_number,
-                                              bool* allocated) {
-  *allocated = true;
+                                              bool* read) {
+  *read = false;
   if (journal_ == nullptr) {
     journal_ = library_.NewRuleShiwake();
-    if (journal_ == nullptr) {
-      *allocated = false;
-      return false;
-    }
-    journal_->AttachSetMgr(library_.DataManager().GetSetMgr());
+    if (journal_ == nullptr) return Fail("ClRuleShiwake の作成", -1);
     const std::string data_id(text::FieldText(company.data_id));
-    journal_->SetCurDataID(data_id.c_str());
-    journal_->AttachOptLink(library_.LinkManager().GetOptLink());
+    int code = journal_->AttachSetMgr(library_.DataManager().GetSetMgr());
+    const char* step = "ClRuleShiwake::AttachSetMgr";
+    if (code == platform::kSuccess) {
+      code = journal_->SetCurDataID(data_id.c_str());
+      step = "ClRuleShiwake::SetCurDataID";
+    }
+    if (code == platform::kSuccess) {
+      code = journal_->AttachOptLink(library_.LinkManager().GetOptLink());
+      step = "ClRuleShiwake::AttachOptLink";
+    }
+    if (code != platform::kSuccess) {
+      journal_.reset();
+      return Fail(step, code);
+    }
   }
 
   voucher_find_.blocks[0].operand = journal_key;
-  journal_->MoveReady(&voucher_find_, &order_, nullptr, kJournalCursorType);
+  if (const int code = journal_->MoveReady(&voucher_find_, &order_, nullptr, kJournalCursorType);
+      code != platform::kSuccess) {
+    return Fail("ClRuleShiwake::MoveReady", code);
+  }
   std::int32_t count = 0;
-  if (journal_->GetSwkCount(&voucher_find_, nullptr, &count) != platform::kSuccess) return false;
+  if (const int code = journal_->GetSwkCount(&voucher_find_, nullptr, &count);
+      code != platform::kSuccess) {
+    return Fail("ClRuleShiwake::GetSwkCount", code);
+  }
 
   FixedAmount debits;
   FixedAmount credits;
@@ -296,10 +347,14 @@ bool LedgerExtractor::VoucherUnbalancedBefore(const platform::StDATAINFO& compan
     std::memset(&voucher_line_, 0, sizeof voucher_line_);
     const int status =
         n == 0 ? journal_->MoveFirst(&voucher_line_) : journal_->MoveNext(&voucher_line_);
-    if (status != platform::kSuccess || voucher_line_.line_number == line_number) break;
+    if (status == platform::kEndOfRecords) break;
+    if (status != platform::kSuccess)
+      return Fail(n == 0 ? "ClRuleShiwake::MoveFirst" : "ClRuleShiwake::MoveNext", status);
+    if (voucher_line_.line_number == line_number) break;
     debits.AddInPlace(WithTax(voucher_line_.debit_amount, voucher_line_.debit_tax));
     credits.AddInPlace(WithTax(voucher_line_.credit_amount, voucher_line_.credit_tax));
   }
+  *read = true;
   return debits != credits;
 }
 
@@ -314,20 +369,30 @@ platform::ClSetKamoku* LedgerExtractor::AccountSet() {
   return last_kamoku_;
 }
 
-void LedgerExtractor::LookUpAccount(std::int32_t code, StKAMOKUINFO* account) {
+bool LedgerExtractor::LookUpAccount(std::int32_t code, StKAMOKUINFO* account) {
   std::memset(account, 0, sizeof *account);
   platform::ClSetKamoku* chart = AccountSet();
-  if (chart == nullptr) return;
+  if (chart == nullptr) return Fail("ClDataMgr::GetSetObject(1)", -1);
   platform::SetCursor cursor = nullptr;
-  if (chart->GetCursor(&cursor) != platform::kSuccess) return;
-  if (chart->ReadyCursor(cursor) == platform::kSuccess) {
+  if (const int result = chart->GetCursor(&cursor); result != platform::kSuccess)
+    return Fail("ClSetKamoku::GetCursor", result);
+  const char* failed_call = nullptr;
+  int result = chart->ReadyCursor(cursor);
+  if (result != platform::kSuccess) {
+    failed_call = "ClSetKamoku::ReadyCursor";
+  } else {
     // A main code is looked up as the key of the main account.
     account_find_.blocks[0].operand = code >= 0 && code < kKeyScale ? code * kKeyScale : code;
-    if (chart->WalkFind(cursor, &account_find_, account) != platform::kSuccess) {
-      std::memset(account, 0, sizeof *account);
-    }
+    result = chart->WalkFind(cursor, &account_find_, account);
+    // An account that is not in the chart has no name to show; only an error is a failure.
+    if (result != platform::kSuccess) std::memset(account, 0, sizeof *account);
+    if (result != platform::kSuccess && result != platform::kEndOfRecords)
+      failed_call = "ClSetKamoku::WalkFind";
   }
-  chart->ReleaseCursor(cursor);
+  const int released = chart->ReleaseCursor(cursor);
+  if (failed_call != nullptr) return Fail(failed_call + (" 科目 " + std::to_string(code)), result);
+  if (released != platform::kSuccess) return Fail("ClSetKamoku::ReleaseCursor", released);
+  return true;
 }
 
 }  // namespace vintor::supplements

@@ -7,6 +7,7 @@
 
 #include "app/era_date_text.h"
 #include "platform/library.h"
+#include "platform/library_failure.h"
 #include "platform/records.h"
 #include "statements/account_ledger_extractor.h"
 #include "statements/fixed_amount.h"
@@ -31,13 +32,11 @@ namespace vintor::supplements {
 // and kept too. Both are owned by the extractor and must not outlive the library.
 class LedgerExtractor : public statements::AccountLedgerExtractor {
  public:
-  // The line counter of an account is 16 bits wide: no more lines than this are read.
-  static constexpr std::int32_t kMaxLinesPerAccount = 32'768;
-
   // The library and the entry list are not owned and must outlive the extractor. progress
   // may be null (no activity is shown); when set it is pulsed once before every line.
+  // failures may be null; when set, every library failure is recorded there.
   LedgerExtractor(platform::AccountingLibrary& library, LedgerEntryList& entries,
-                  ui::ProgressWindow* progress);
+                  ui::ProgressWindow* progress, platform::LibraryFailureLog* failures = nullptr);
   ~LedgerExtractor() override;
   LedgerExtractor(const LedgerExtractor&) = delete;
   LedgerExtractor& operator=(const LedgerExtractor&) = delete;
@@ -46,11 +45,15 @@ class LedgerExtractor : public statements::AccountLedgerExtractor {
   // first fiscal month, its second the last month or closing period 15). tax_included
   // picks the totals and the amounts with consumption tax.
   //
+  // Every line the library counts is read, however many there are.
+  //
   // True when the account was skipped or its ledger read to the end (or to the count the
-  // library gave). False when the selected company or a cursor is missing, the library
-  // cannot count or position the lines, a line cannot be read, or an entry cannot be
-  // stored; the entries appended so far stay. Throws statements::FixedAmountOverflow only
-  // for a balance beyond the 64-bit range, which the books cannot hold.
+  // library gave). False when the selected company or a cursor is missing, any library call
+  // fails (the ledger and journal cursors, the period, the account lookups, the era table;
+  // end-of-records and an account that is not in the chart are not failures), or an entry
+  // cannot be stored; the entries appended so far stay and the failure is in the log.
+  // Throws statements::FixedAmountOverflow only for a balance beyond the 64-bit range,
+  // which the books cannot hold.
   bool ExtractAccountLedger(bool tax_included, const platform::StDATAINFO& company,
                             const platform::StFINDINFO& find,
                             const platform::StKAMOKUSUMINFO& totals) override;
@@ -68,19 +71,24 @@ class LedgerExtractor : public statements::AccountLedgerExtractor {
   bool ExtractLine(const Account& account, const platform::StDATAINFO& company,
                    statements::FixedAmount* balance);
   // True when the lines of the voucher before the line numbered line_number do not balance
-  // (debit plus tax against credit plus tax). *allocated is false when the journal cursor
-  // cannot be created.
+  // (debit plus tax against credit plus tax). *read is false (and the failure recorded)
+  // when the voucher could not be read.
   bool VoucherUnbalancedBefore(const platform::StDATAINFO& company, std::int32_t journal_key,
-                               std::int32_t line_number, bool* allocated);
+                               std::int32_t line_number, bool* read);
   // Looks an account up in the chart by main code or full key into *account (zero-filled
-  // first; it stays zero when the account is not found or the lookup fails).
-  void LookUpAccount(std::int32_t code, platform::StKAMOKUINFO* account);
+  // first; it stays zero when the account is not found). False when the lookup fails.
+  bool LookUpAccount(std::int32_t code, platform::StKAMOKUINFO* account);
+  // Records a failed call for the account being extracted; always false.
+  bool Fail(const std::string& call, int code);
   platform::ClSetKamoku* AccountSet();
 
   platform::AccountingLibrary& library_;
   LedgerEntryList& entries_;
   ui::ProgressWindow* progress_;
+  platform::LibraryFailureLog* failures_;
   app::EraDateFormatter era_dates_;
+  // The account being extracted, named in a failure.
+  const platform::StKAMOKUSUMINFO* current_account_ = nullptr;
 
   std::unique_ptr<platform::ClRuleMotocho> ledger_;
   std::unique_ptr<platform::ClRuleShiwake> journal_;

@@ -47,6 +47,10 @@ class Desktop {
   // Shows a message box and answers kAnswerOk, kAnswerYes or kAnswerNo.
   virtual int ShowMessage(WindowHandle owner, const std::string& text, const std::string& caption,
                           unsigned style) = 0;
+  // A line that says more about the message just shown (which library call failed, which
+  // account or voucher): for a user who can act on it at a terminal. A desktop whose message
+  // boxes already say all the program's messages say ignores it (the default).
+  virtual void ShowDetail(const std::string& /*text*/) {}
   // Shows the save-file dialog; true with *path set when the user confirmed a file.
   virtual bool ChooseSaveFile(const SaveFileRequest& request, std::string* path) = 0;
   // The wait cursor, from Begin to End; Restore shows it again after a message box.

@@ -53,6 +53,10 @@ int ConsoleDesktop::ShowMessage(WindowHandle, const std::string& text, const std
   return Answer();
 }
 
+void ConsoleDesktop::ShowDetail(const std::string& text) {
+  if (!text.empty()) terminal_.Write("詳細: " + text + "\n");
+}
+
 int ConsoleDesktop::Answer() {
   switch (options_.answers) {
     case AnswerPolicy::kYes:

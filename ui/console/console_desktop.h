@@ -37,6 +37,8 @@ class ConsoleDesktop : public Desktop {
   // A question (kYesNo) shows the answer it got.
   int ShowMessage(WindowHandle owner, const std::string& text, const std::string& caption,
                   unsigned style) override;
+  // Prints "詳細: " and the text on a line of its own.
+  void ShowDetail(const std::string& text) override;
   // Asks for the file on the terminal; false when the user cannot be asked, enters an
   // empty line or input ends. A name without an extension gets the default one; a
   // relative path is taken in the request's initial folder.
