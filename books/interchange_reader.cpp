@@ -43,6 +43,7 @@ bool InterchangeReader::Read(BooksData* data, std::string* error) {
       ReadTable(kAccountsFile, kAccountsColumns, &InterchangeReader::ReadAccount) &&
       CheckAccountReferences() &&
       ReadTable(kOpeningsFile, kOpeningsColumns, &InterchangeReader::ReadOpening) &&
+      CheckOpenings() &&
       ReadTable(kVouchersFile, kVouchersColumns, &InterchangeReader::ReadVoucher) &&
       ReadTable(kJournalFile, kJournalColumns, &InterchangeReader::ReadJournalLine) &&
       CheckVouchers() && ReadTable(kUsersFile, kUsersColumns, &InterchangeReader::ReadUser) &&
@@ -279,7 +280,26 @@ bool InterchangeReader::ReadOpening(InterchangeRow& row) {
     return row.Fail("opening balance of total account " + account());
   if (!state.opening_keys.insert(opening.key).second)
     return row.Fail("duplicate opening balance of account " + account());
+  // A sub-account's opening goes to its own natural side, as the totals post it.
+  std::int64_t& side =
+      books.accounts[found->second].debit_nature ? state.opening_debits : state.opening_credits;
+  if (__builtin_add_overflow(side, opening.amount, &side))
+    return row.Fail("the openings of company " + std::to_string(data_number) + " overflow");
+  state.last_opening_line = row.line();
   books.openings.push_back(opening);
+  return true;
+}
+
+bool InterchangeReader::CheckOpenings() {
+  for (std::size_t company = 0; company < states_.size(); ++company) {
+    const CompanyState& state = states_[company];
+    if (state.opening_debits == state.opening_credits) continue;
+    return Fail(kOpeningsFile, state.last_opening_line,
+                "the openings of company " +
+                    std::to_string(data_.companies[company].company.data_number) +
+                    " do not balance: debits " + FormatAmount(state.opening_debits) + ", credits " +
+                    FormatAmount(state.opening_credits));
+  }
   return true;
 }
 

@@ -2,7 +2,8 @@
 // folder in a fixed order (companies, accounts, openings, vouchers, journal, users, books,
 // eras, folders, then the notes texts), checks every row as it goes and stops at the first
 // problem. Checks that need a whole table (a sub-account's main account, the accounts a
-// formula names, a voucher's lines and balance) run when that table has been read.
+// formula names, the balance of a company's openings, a voucher's lines and balance) run
+// when that table has been read.
 #pragma once
 
 #include <cstdint>
@@ -44,6 +45,11 @@ class InterchangeReader {
     std::vector<VoucherState> voucher_states;                // parallel to the vouchers
     std::unordered_set<std::uint64_t> line_keys;             // journal_key << 32 | line
     std::unordered_set<std::int32_t> opening_keys;
+    // The openings on their natural sides: debit-natured accounts' amounts are debits,
+    // credit-natured ones' credits (a negative amount lowers its side).
+    std::int64_t opening_debits = 0;
+    std::int64_t opening_credits = 0;
+    int last_opening_line = 0;
     bool has_debit_tax_account = false;
     bool has_credit_tax_account = false;
   };
@@ -70,6 +76,8 @@ class InterchangeReader {
   bool ReadEra(InterchangeRow& row);
   bool ReadFolder(InterchangeRow& row);
   bool CheckAccountReferences();
+  // Every company's openings balance: debits equal credits.
+  bool CheckOpenings();
   bool CheckVouchers();
   bool ReadNotes();
 

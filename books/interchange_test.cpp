@@ -153,7 +153,8 @@ const Folder kCanonical = {
      u8"7,4110000,売上高,,0x40888100,0,0,0,0,\n"
      u8"2,1110000,現金,,0x80880100,0,1,0,0,\n"
      u8"2,4110000,売上高,,0x40888100,0,0,0,0,\n"},
-    {"openings.csv", u8"data_number,key,amount\n7,1110000,-1234.5\n7,4110000,0.0001\n"},
+    {"openings.csv",
+     u8"data_number,key,amount\n7,1110000,-1234.5\n7,4110000,0.0001\n7,2890000,-1234.5001\n"},
     {"vouchers.csv",
      u8"data_number,journal_key,number,date,period_kind\n"
      u8"7,10,1,20240401,0\n"
@@ -419,8 +420,23 @@ void ExpectRefusals(os::Os& os, std::span<const Refusal> refusals) {
   }
 }
 
+// A company's openings balance on their natural sides (a sub-account's on its own side),
+// checked once the table is read and reported at the company's last opening row.
+const Refusal kUnbalancedOpenings[] = {
+    {"openings.csv", 3, u8"1,3100000,999",
+     "openings.csv:3: the openings of company 1 do not balance: debits 1000, credits 999"},
+    {"openings.csv", 3, u8"1,3100000,-1000",
+     "openings.csv:3: the openings of company 1 do not balance: debits 1000, credits -1000"},
+    {"openings.csv", 0, u8"1,1310001,0.5",
+     "openings.csv:4: the openings of company 1 do not balance: debits 1000.5, credits 1000"},
+};
+
 TEST_F(InterchangeTest, RefusesBadInputNamingFileAndLine) {
   ExpectRefusals(os_, kRefusals);
+}
+
+TEST_F(InterchangeTest, RefusesOpeningsThatDoNotBalance) {
+  ExpectRefusals(os_, kUnbalancedOpenings);
 }
 
 TEST_F(InterchangeTest, RefusesControlCharactersInEveryTextField) {
