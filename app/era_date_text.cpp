@@ -108,7 +108,8 @@ int EraDateFormatter::FindEra(std::int32_t date, platform::StGENGOINFO* era, lon
     ++records;
     if (records == 1) {
       if (current.first_day > date) {
-        eras->ReleaseCursor(cursor);
+        if (const int code = eras->ReleaseCursor(cursor); code != platform::kSuccess)
+          RecordFailure(code, __LINE__, "ClSetGengo::ReleaseCursor");
         return -1;  // before every era
       }
     } else if (date >= previous.first_day && date <= current.first_day - 1) {
@@ -118,7 +119,10 @@ int EraDateFormatter::FindEra(std::int32_t date, platform::StGENGOINFO* era, lon
     }
     previous = current;
   }
-  eras->ReleaseCursor(cursor);
+  if (const int code = eras->ReleaseCursor(cursor); code != platform::kSuccess) {
+    RecordFailure(code, __LINE__, "ClSetGengo::ReleaseCursor");
+    return -1;
+  }
   if (records == 0) return -1;
   if (date > kLastDate) return -1;
   *era = previous;

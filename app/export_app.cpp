@@ -127,12 +127,20 @@ bool ExportApp::Run(const std::string& arguments) {
   const ui::WindowHandle parent = launched_by_host_ ? handshake_.host_window : 0;
   conditions::ConditionsDialog dialog(env_.library, env_.os, env_.desktop, env_.path_style,
                                       edition_.settings_file_name, parent);
+  dialog.set_failure_log(&failures_);
   if (!failures_.failed()) FillDialog(dialog, record);
   if (failures_.failed()) {
     ReportFailure(parent);
     return false;
   }
-  if (env_.show_conditions(dialog) == ui::kDialogCancelled) {
+  const int dialog_result = env_.show_conditions(dialog);
+  // The dialog's month checks read the period through the library; a failure there would
+  // have refused months that are right.
+  if (failures_.failed()) {
+    ReportFailure(parent);
+    return false;
+  }
+  if (dialog_result == ui::kDialogCancelled) {
     result_code_ = kResultCancelled;
     return false;
   }

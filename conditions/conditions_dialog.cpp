@@ -243,7 +243,7 @@ void ConditionsDialog::Cancel() {
 
 void ConditionsDialog::PeriodMonths(std::int32_t start_date, std::int32_t end_date,
                                     std::int32_t* start_month, std::int32_t* end_month) {
-  conditions::PeriodMonths(library_, start_date, end_date, start_month, end_month);
+  conditions::PeriodMonths(library_, start_date, end_date, start_month, end_month, failures_);
 }
 
 void ConditionsDialog::FiscalMonthIndexes(std::int32_t period_start_month,

@@ -21,6 +21,7 @@
 #include "conditions/settings_store.h"
 #include "os/os.h"
 #include "platform/library.h"
+#include "platform/library_failure.h"
 #include "ui/ui.h"
 
 namespace vintor::conditions {
@@ -105,6 +106,10 @@ class ConditionsDialog {
   // Tells the user the export stops and ends the dialog with kDialogCancelled.
   void Cancel();
 
+  // Where the dialog records a failure of the library's period arithmetic (the months it
+  // checks would be wrong); may be null. The run looks at it when the dialog has ended.
+  void set_failure_log(platform::LibraryFailureLog* log) { failures_ = log; }
+
   // PeriodMonths and FiscalMonthIndexes (conditions/period_months.h) with this dialog's
   // library; the run uses them for its totalling conditions as well.
   void PeriodMonths(std::int32_t start_date, std::int32_t end_date, std::int32_t* start_month,
@@ -128,6 +133,7 @@ class ConditionsDialog {
   void Warn(const char* text);
 
   platform::AccountingLibrary& library_;
+  platform::LibraryFailureLog* failures_ = nullptr;
   os::Os& os_;
   ui::Desktop& desktop_;
   const PathStyle& path_style_;

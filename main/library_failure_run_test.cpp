@@ -1,0 +1,132 @@
+// The run through an accounting library that fails one call: whichever call of the whole
+// run fails, and whether it is the first, a middle or the last time that call is made, the
+// run ends as failed (result 2, the failure message and a line naming the call, the host
+// told 2) and writes nothing: the previous report and the saved settings stay as they were.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <string>
+
+#include "app/export_app.h"
+#include "books/books_library.h"
+#include "main/program_runner.h"
+#include "main/scripted_export.h"
+#include "os/scratch_folder.h"
+#include "platform/fault_injecting_library.h"
+#include "text/encoding.h"
+
+namespace vintor::main::testing {
+namespace {
+
+constexpr int kInjectedCode = 7999;
+constexpr const char* kFailureMessage =
+    "XMLファイルの出力に失敗しました。\n\nアプリケーションを終了します。";
+
+class PostedResult : public ui::HostWindows {
+ public:
+  void Enable(ui::WindowHandle, bool) override {}
+  void BringToForeground(ui::WindowHandle) override {}
+  void SetParent(ui::WindowHandle, ui::WindowHandle) override {}
+  void PostMessage(ui::WindowHandle, std::uint32_t, std::int32_t, std::int32_t result) override {
+    posted = result;
+  }
+  int posted = -1;
+};
+
+struct RunOutcome {
+  int result;
+  int posted;
+  bool injected;
+  std::string messages;  // UTF-8
+  std::map<std::string, int> calls;
+};
+
+class LibraryFailureRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const ProgramRun sample = RunProgram({VINTOR_TAVREL_PATH, "--books", books(), "sample"});
+    ASSERT_EQ(sample.exit_status, 0) << sample.errors;
+  }
+  std::string books() const { return folder_.PathOf("books.db"); }
+  std::string out() const { return folder_.PathOf("out.xml"); }
+  std::string settings() const { return folder_.PathOf("vintor-settings/VintorOak.env"); }
+
+  // The sample company's full year with the ledger, started by a host.
+  RunOutcome Run(const platform::testing::InjectedFault& fault) {
+    ScriptedDesktop desktop;
+    books::BooksOptions options;
+    options.books_path = books();
+    options.display = desktop.Display();
+    books::BooksLibrary books_library(options);
+    platform::testing::FaultInjectingLibrary library(books_library);
+    library.Inject(fault);
+    PostedResult host;
+    ui::console::ConsoleChoices choices;
+    choices.start_month = "4";
+    choices.end_month = "3";
+    choices.ledger = true;
+    choices.output_path = out();
+    app::ExportApp run(ScriptedEnvironment(library, desktop, host, choices),
+                       {platform::AppType::kOak, "Tavrel２１ Oak", "VintorOak.env"});
+    run.Start("77,1025,9," + out());
+    run.Exit();
+    return {run.result_code(), host.posted, library.injected(), desktop.messages(),
+            library.calls()};
+  }
+
+  os::ScratchFolder folder_{os::SystemOs()};
+};
+
+// The run's messages are UTF-8; the program's texts are CP932.
+std::string Utf8(const std::string& cp932) {
+  std::string utf8;
+  EXPECT_TRUE(text::Cp932ToUtf8(cp932, &utf8));
+  return utf8;
+}
+
+TEST_F(LibraryFailureRunTest, AnyFailedCallFailsTheRunAndChangesNothing) {
+  // The first run saves the settings; from the second on the dialog proposes them, so the
+  // second run makes the calls every later run makes.
+  ASSERT_EQ(Run({}).result, 0);
+  const RunOutcome clean = Run({});
+  ASSERT_EQ(clean.result, 0) << clean.messages;
+  const std::string report = ReadFileBytes(out());
+  const std::string saved = ReadFileBytes(settings());
+  ASSERT_FALSE(report.empty());
+  ASSERT_FALSE(saved.empty());
+  // A previous report the failed runs must leave alone.
+  std::ofstream(out(), std::ios::binary | std::ios::trunc) << "the previous report";
+
+  const std::string failure_message = Utf8(kFailureMessage);
+  const std::string detail = Utf8("詳細: 会計ライブラリの ");
+  int runs = 0;
+  for (const auto& [call, count] : clean.calls) {
+    // The connection's own answers have results of their own (the library explains them,
+    // and a run that could not open the books has no host to tell); they are tested with
+    // the run sequence.
+    if (call.rfind("ClAccConnect::", 0) == 0) continue;
+    for (const int occurrence : {1, (count + 1) / 2, count}) {
+      SCOPED_TRACE(call + " #" + std::to_string(occurrence) + " of " + std::to_string(count));
+      const RunOutcome failed = Run({call, occurrence, kInjectedCode});
+      ++runs;
+      ASSERT_TRUE(failed.injected);
+      EXPECT_EQ(failed.result, 2) << failed.messages;
+      EXPECT_EQ(failed.posted, 2);
+      EXPECT_NE(failed.messages.find(failure_message), std::string::npos) << failed.messages;
+      // The library sets up a period it is handed through the period's own calls, so their
+      // failure comes back as the set-up's.
+      const bool named =
+          failed.messages.find(detail + call) != std::string::npos ||
+          (call.rfind("ClAccPeriod::", 0) == 0 &&
+           failed.messages.find(detail + "ClSetData::GetAccPeriod") != std::string::npos);
+      EXPECT_TRUE(named) << failed.messages;
+      EXPECT_EQ(ReadFileBytes(out()), "the previous report");
+      EXPECT_EQ(ReadFileBytes(settings()), saved);
+    }
+  }
+  EXPECT_GT(runs, 60) << "the run makes calls of many kinds";
+}
+
+}  // namespace
+}  // namespace vintor::main::testing
