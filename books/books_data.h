@@ -53,11 +53,18 @@ struct Account {
   bool debit_nature = true;  // balance = debit - credit; else credit - debit
   bool no_ledger_1 = false;  // the two ledger flags of the totals record
   bool no_ledger_2 = false;
-  // Total accounts only: terms separated by blanks, each "+" or "-" followed by either
-  // 0xMMMMMMMM (every posting account, kinds 0 and 3, whose character contains all bits of
-  // the mask) or #KEY (one posting account). Empty for other kinds.
+  // Terms separated by blanks, each "+" or "-" followed by either 0xMMMMMMMM (every
+  // account of kind 0 or 3 whose character contains all bits of the mask) or #KEY (one such
+  // account). Required for a total account (kind 2); an account of kind 3 may have one,
+  // which adds its terms to its own totals (total_formula.h says in which order); empty for
+  // kinds 0 and 1.
   std::string formula;
 };
+
+// An account of kind 3 with a formula: its totals are its own plus its formula's terms.
+inline bool HasOwnFormula(const Account& account) {
+  return account.kind == kKindNoLedger && !account.formula.empty();
+}
 
 // Opening balance of an account, on its natural side (positive = a normal balance).
 struct OpeningBalance {

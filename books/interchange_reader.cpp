@@ -184,12 +184,13 @@ bool InterchangeReader::ReadAccount(InterchangeRow& row) {
   account.formula = row.Text(9, 0, false);
   std::size_t company = 0;
   if (!row.ok() || !FindCompany(row, data_number, &company)) return false;
-  if (account.kind == kKindTotal) {
+  // A total needs a formula; an account of kind 3 may have one (its formula part).
+  if (account.kind == kKindTotal || HasOwnFormula(account)) {
     std::vector<FormulaTerm> terms;
     std::string problem;
     if (!ParseFormula(account.formula, &terms, &problem)) return row.FailColumn(9, problem);
   } else if (!account.formula.empty()) {
-    return row.FailColumn(9, "only a total account (kind 2) has a formula");
+    return row.FailColumn(9, "only a total account (kind 2) or an account of kind 3 has a formula");
   }
   const auto key = [&account] { return std::to_string(account.key); };
   // The exporter takes a key apart as main code x 10 000 + sub-account number and looks a
@@ -211,10 +212,8 @@ bool InterchangeReader::ReadAccount(InterchangeRow& row) {
   if (account.kind != kKindTotal) {
     state.has_debit_tax_account |= account.character == kDebitTaxCharacter;
     state.has_credit_tax_account |= account.character == kCreditTaxCharacter;
-  } else {
-    pending_accounts_.push_back({row.line(), company, books.accounts.size()});
   }
-  if (account.kind == kKindSubAccount)
+  if (account.kind == kKindTotal || account.kind == kKindSubAccount || HasOwnFormula(account))
     pending_accounts_.push_back({row.line(), company, books.accounts.size()});
   books.accounts.push_back(std::move(account));
   return true;
@@ -253,11 +252,20 @@ bool InterchangeReader::CheckAccountReferences() {
         return Fail(kAccountsFile, pending.line,
                     "formula: unknown account " + std::to_string(term.key) + in_company);
       }
-      const std::int8_t kind = books.accounts[named->second].kind;
+      const Account& named_account = books.accounts[named->second];
+      const std::int8_t kind = named_account.kind;
       if (kind != kKindPosting && kind != kKindNoLedger) {
         return Fail(kAccountsFile, pending.line,
                     "formula: account " + std::to_string(term.key) + " is of kind " +
                         std::to_string(kind) + "; a formula names accounts of kind 0 or 3");
+      }
+      // The formula parts of kind 3 accounts are computed from plain totals, all at once,
+      // so one may not name another.
+      if (account.kind == kKindNoLedger && HasOwnFormula(named_account)) {
+        return Fail(kAccountsFile, pending.line,
+                    "formula: account " + std::to_string(term.key) +
+                        " has a formula of its own; the formula of an account of kind 3 names "
+                        "accounts without one");
       }
     }
   }

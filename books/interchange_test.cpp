@@ -320,7 +320,22 @@ const Refusal kRefusals[] = {
     {"accounts.csv", 8, u8"1,4000000,売上合計,,0x40888000,2,0,0,0,",
      "accounts.csv:8: formula: a total account needs one"},
     {"accounts.csv", 9, u8"1,4110000,売上高,,0x40888100,0,0,0,0,+#1110000",
-     "accounts.csv:9: formula: only a total account (kind 2) has a formula"},
+     "accounts.csv:9: formula: only a total account (kind 2) or an account of kind 3 has a "
+     "formula"},
+    {"accounts.csv", 5, u8"1,1310001,表ソ銀行,,0x80880100,1,1,0,0,+#1110000",
+     "accounts.csv:5: formula: only a total account (kind 2) or an account of kind 3 has a "
+     "formula"},
+    // An account of kind 3 with a formula: its terms name plain accounts only.
+    {"accounts.csv", 7, u8"1,3100000,資本金,,0x80280100,3,0,0,0,+0x4088800",
+     "accounts.csv:7: formula: term \"+0x4088800\" is neither +/-0xMMMMMMMM nor +/-#KEY"},
+    {"accounts.csv", 7, u8"1,3100000,資本金,,0x80280100,3,0,0,0,+#4000000",
+     "accounts.csv:7: formula: account 4000000 is of kind 2; a formula names accounts of kind 0 "
+     "or 3"},
+    {"accounts.csv", 7, u8"1,3100000,資本金,,0x80280100,3,0,0,0,+#3100000",
+     "accounts.csv:7: formula: account 3100000 has a formula of its own; the formula of an "
+     "account of kind 3 names accounts without one"},
+    {"accounts.csv", 0, u8"1,3300000,剰余金,,0x80280200,3,0,0,0,+#9999999",
+     "accounts.csv:10: formula: unknown account 9999999 in company 1"},
     // Openings.
     {"openings.csv", 0, u8"1,5110000,1", "openings.csv:4: unknown account 5110000 in company 1"},
     {"openings.csv", 0, u8"1,4000000,1",

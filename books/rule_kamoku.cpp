@@ -1,6 +1,9 @@
 #include "books/rule_kamoku.h"
 
 #include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "books/books_codes.h"
 #include "books/total_formula.h"
@@ -25,6 +28,34 @@ void FillRecord(const Account& account, const AccountTotals& totals,
   std::memcpy(record->debit_2, totals.debit_2, sizeof record->debit_2);
   std::memcpy(record->credit_1, totals.credit_1, sizeof record->credit_1);
   std::memcpy(record->credit_2, totals.credit_2, sizeof record->credit_2);
+}
+
+int EvaluateFormula(const Chart& chart, const TotalsByKey& totals, const Account& account,
+                    TotalFormula::Stage stage, AccountTotals* result) {
+  TotalFormula formula;
+  std::string why;
+  if (!TotalFormula::Parse(account.formula, &formula, &why)) return kCodeBadFormula;
+  return formula.Evaluate(chart, totals, stage, result);
+}
+
+// Stage 1 of the formulas: every account of kind 3 with a formula gets its terms added to
+// its own totals. All terms are read from the plain totals before any account changes.
+int AddFormulaParts(const Chart& chart, TotalsByKey* totals) {
+  std::vector<std::pair<std::int32_t, AccountTotals>> parts;
+  for (const Account& account : chart.accounts()) {
+    if (!HasOwnFormula(account)) continue;
+    AccountTotals part;
+    if (const int code =
+            EvaluateFormula(chart, *totals, account, TotalFormula::Stage::kNoLedgerAccount, &part);
+        code != platform::kSuccess) {
+      return code;
+    }
+    parts.emplace_back(account.key, part);
+  }
+  for (const auto& [key, part] : parts) {
+    if (!(*totals)[key].Accumulate(part, 1)) return kCodeOverflow;
+  }
+  return platform::kSuccess;
 }
 
 }  // namespace
@@ -57,6 +88,8 @@ int RuleKamoku::MoveReady(int, int, int, const platform::StFINDINFO*, const void
     account.credit_2[slot] = query.Int64(5);
   }
 
+  if (const int code = AddFormulaParts(*chart, &totals); code != platform::kSuccess) return code;
+
   std::vector<platform::StKAMOKUSUMINFO> records(chart->accounts().size());
   for (std::size_t k = 0; k < records.size(); ++k) {
     const Account& account = chart->accounts()[k];
@@ -65,11 +98,10 @@ int RuleKamoku::MoveReady(int, int, int, const platform::StFINDINFO*, const void
       FillRecord(account, found != totals.end() ? found->second : AccountTotals(), &records[k]);
       continue;
     }
-    TotalFormula formula;
-    std::string why;
-    if (!TotalFormula::Parse(account.formula, &formula, &why)) return kCodeBadFormula;
     AccountTotals computed;
-    if (const int code = formula.Evaluate(*chart, totals, &computed); code != platform::kSuccess) {
+    if (const int code =
+            EvaluateFormula(*chart, totals, account, TotalFormula::Stage::kTotal, &computed);
+        code != platform::kSuccess) {
       return code;
     }
     FillRecord(account, computed, &records[k]);

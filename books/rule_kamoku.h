@@ -1,7 +1,8 @@
 // The totals cursor: one record per account of the current company's chart, in chart
 // order, with its monthly debits and credits in both sets. Accounts that take postings
-// read their totals as the books file keeps them; total accounts are computed from their
-// formulas.
+// read their totals as the books file keeps them; an account of kind 3 with a formula adds
+// its formula's terms to them, and total accounts are computed from their formulas, in the
+// two stages total_formula.h describes.
 #pragma once
 
 #include <cstdint>

@@ -138,6 +138,56 @@ TEST_F(RuleKamokuTest, TotalAccountsFollowTheirFormulas) {
   EXPECT_EQ(other.debit_1[3], 0);
 }
 
+// 雑費 (7990000, kind 3, 50 of its own in month 4) given a formula: its totals are its own
+// plus the terms over plain totals (a mask skips it), and the totals over it (9100000 =
+// +0x40400000 -#7110000) count it complete.
+TEST_F(RuleKamokuTest, AnAccountOfKindThreeAddsItsFormulaToItsOwnTotals) {
+  struct Case {
+    const char* formula;
+    std::int32_t key;
+    int slot;
+    std::int64_t debit_1, credit_1, debit_2, credit_2;  // yen
+  };
+  const Case cases[] = {
+      // Sales added: every slot and both sets, the closing periods included.
+      {"+#5110000", 7990000, 1, 0, 1000, 0, 1100},
+      {"+#5110000", 7990000, 4, 50, 0, 50, 0},
+      {"+#5110000", 7990000, 13, 0, 10, 0, 10},
+      {"+#5110000", 7990000, 14, 0, 20, 0, 20},
+      {"+#5110000", 9100000, 1, 0, 1000, 0, 1100},
+      {"+#5110000", 9100000, 4, 50, 0, 50, 0},
+      {"+#5110000", 5110000, 1, 0, 1000, 0, 1100},  // the named account is unchanged
+      // A mask that matches the account itself counts its plain totals once, its own.
+      {"+0x40400000", 7990000, 3, 200, 0, 200, 0},
+      {"+0x40400000", 7990000, 4, 150, 0, 150, 0},
+      {"+0x40400000", 9100000, 4, 150, 0, 150, 0},
+      {"-#7110000", 7990000, 4, -50, 0, -50, 0},
+  };
+  // A formula part is read from plain totals only: naming itself (or another account with
+  // a formula) cannot be computed.
+  BooksData self = testing::SampleBooks();
+  self.companies[0].accounts[9].formula = "+#7990000";
+  WriteBooks(self);
+  library_ = OpenLibrary();
+  ASSERT_EQ(library_->Connection().Initiate(), 0);
+  EXPECT_EQ(library_->NewRuleKamoku()->MoveReady(1, 0, 0, nullptr, nullptr, 0), kCodeBadFormula);
+  for (const Case& c : cases) {
+    BooksData data = testing::SampleBooks();
+    data.companies[0].accounts[9].formula = c.formula;
+    WriteBooks(data);
+    library_ = OpenLibrary();
+    ASSERT_EQ(library_->Connection().Initiate(), 0);
+    const StKAMOKUSUMINFO r = ByKey(ReadAll()).at(c.key);
+    const std::string where =
+        std::string(c.formula) + ": " + std::to_string(c.key) + " slot " + std::to_string(c.slot);
+    EXPECT_EQ(r.debit_1[c.slot], Yen(c.debit_1)) << where;
+    EXPECT_EQ(r.credit_1[c.slot], Yen(c.credit_1)) << where;
+    EXPECT_EQ(r.debit_2[c.slot], Yen(c.debit_2)) << where;
+    EXPECT_EQ(r.credit_2[c.slot], Yen(c.credit_2)) << where;
+    library_.reset();
+  }
+}
+
 TEST_F(RuleKamokuTest, AFormulaThatCannotBeUsedFailsThePreparation) {
   struct Case {
     const char* formula;

@@ -84,13 +84,16 @@ bool TotalFormula::Parse(std::string_view text, TotalFormula* formula, std::stri
   return true;
 }
 
-int TotalFormula::Evaluate(const Chart& chart, const TotalsByKey& totals,
+int TotalFormula::Evaluate(const Chart& chart, const TotalsByKey& totals, Stage stage,
                            AccountTotals* result) const {
   *result = AccountTotals();
+  // Stage 1 reads plain totals only, so no account's formula part depends on another's.
+  const bool plain_only = stage == Stage::kNoLedgerAccount;
   for (const Term& term : terms_) {
     if (term.by_mask) {
       for (const Account& account : chart.accounts()) {
         if (account.kind != kKindPosting && account.kind != kKindNoLedger) continue;
+        if (plain_only && HasOwnFormula(account)) continue;
         if ((account.character & term.mask) != term.mask) continue;
         if (!result->Accumulate(TotalsOf(totals, account.key), term.sign)) return kCodeOverflow;
       }
@@ -100,6 +103,7 @@ int TotalFormula::Evaluate(const Chart& chart, const TotalsByKey& totals,
     // accounts that take postings only.
     const Account* account = chart.Find(term.key);
     if (account == nullptr || account->kind == kKindTotal) return kCodeBadFormula;
+    if (plain_only && HasOwnFormula(*account)) return kCodeBadFormula;
     if (!result->Accumulate(TotalsOf(totals, term.key), term.sign)) return kCodeOverflow;
   }
   return platform::kSuccess;
