@@ -14,6 +14,7 @@
 #include "supplements/ledger_extraction.h"
 #include "supplements/ledger_section.h"
 #include "supplements/notes_section.h"
+#include "supplements/report_text_check.h"
 #include "text/cp932.h"
 #include "text/decimal.h"
 
@@ -49,8 +50,9 @@ std::string PeriodText(std::int32_t first, std::int32_t last) {
   return text;
 }
 
-// Unwinds the totalling when the library has failed; the failure is in the run's log.
-struct LibraryFailed {};
+// Unwinds the totalling when the library has failed (the failure is in the run's log) or
+// the data cannot be written.
+struct RunStopped {};
 
 }  // namespace
 
@@ -177,6 +179,7 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
 
   platform::StFINDINFO find{};
   bool written = false;
+  std::string unwritable_text;
   try {
     // Any library failure while totalling or reading the notes ends the run before a byte
     // of the report is written: a report with some accounts, ledger lines or notes missing
@@ -197,7 +200,12 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
       if (!warning.empty() && !aggregator.notes_failed())
         env_.desktop.ShowMessage(progress.Handle(), warning, kTitle, ui::kWarning);
     }
-    if (!totalled || aggregator.notes_failed()) throw LibraryFailed();
+    if (!totalled || aggregator.notes_failed()) throw RunStopped();
+
+    // A text no XML file can hold is refused before the file is touched, naming where it is.
+    unwritable_text = supplements::FindUnwritableReportText(
+        text::FieldText(record.company_name), statement_lines_, note_lines_, ledger_entries_);
+    if (!unwritable_text.empty()) throw RunStopped();
 
     writer.set_notes_flag(notes_enabled);
     // After the statements, in this order: equity, notes (when enabled), general ledger.
@@ -212,13 +220,13 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
   } catch (const statements::FixedAmountOverflow&) {
     // An amount too large to total: nothing is written, the run fails like a failed write.
     written = false;
-  } catch (const LibraryFailed&) {
+  } catch (const RunStopped&) {
     written = false;
   }
 
   if (!written) {
     // The warning is owned by the progress window, which is still up; then it ends.
-    ReportFailure(progress.Handle());
+    ReportFailure(progress.Handle(), unwritable_text);
     progress.End();
     env_.desktop.RestoreWaitCursor();
     env_.desktop.EndWaitCursor();
@@ -333,9 +341,9 @@ bool ExportApp::ReadTaxSettings(platform::StSHOHIZEIINFO* settings, const char* 
   return true;
 }
 
-void ExportApp::ReportFailure(ui::WindowHandle owner) {
+void ExportApp::ReportFailure(ui::WindowHandle owner, const std::string& detail) {
   env_.desktop.ShowMessage(owner, kWriteFailed, kTitle, ui::kWarning);
-  env_.desktop.ShowDetail(failures_.Describe());
+  env_.desktop.ShowDetail(detail.empty() ? failures_.Describe() : detail);
   result_code_ = kResultFailed;
 }
 

@@ -85,8 +85,9 @@ class ExportApp {
   // True when the settings were read. A company without tax settings (end-of-records) leaves
   // *settings untouched; any other failure is recorded in failures_.
   bool ReadTaxSettings(platform::StSHOHIZEIINFO* settings, const char* data_id);
-  // Tells the user that the run failed, with what failures_ knows, and sets the result.
-  void ReportFailure(ui::WindowHandle owner);
+  // Tells the user that the run failed, with detail (else what failures_ knows), and sets
+  // the result.
+  void ReportFailure(ui::WindowHandle owner, const std::string& detail = {});
   void FillDialog(conditions::ConditionsDialog& dialog, const platform::StDATAINFO& record);
   // Totals and writes; false after telling the user why (result code set).
   bool TotalAndWrite(conditions::ConditionsDialog& dialog, const platform::StDATAINFO& record,

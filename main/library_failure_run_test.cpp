@@ -3,6 +3,7 @@
 // run ends as failed (result 2, the failure message and a line naming the call, the host
 // told 2) and writes nothing: the previous report and the saved settings stay as they were.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <fstream>
 #include <map>
@@ -126,6 +127,49 @@ TEST_F(LibraryFailureRunTest, AnyFailedCallFailsTheRunAndChangesNothing) {
     }
   }
   EXPECT_GT(runs, 60) << "the run makes calls of many kinds";
+}
+
+// A library hands out texts with control characters (our books refuse them at import, so the
+// file is changed behind their back). Line breaks and tabs are written as character
+// references; anything else fails the run before the file is touched, naming where it is.
+TEST_F(LibraryFailureRunTest, TextsWithControlCharactersNeverMakeAnIllFormedReport) {
+  struct Case {
+    const char* what;
+    const char* sql;
+    int result;
+    std::string found;  // in the messages (CP932, compared as UTF-8), or in the report
+  } const cases[] = {
+      {"a description with a line break and a tab",
+       "UPDATE journal_lines SET description = 'two' || char(13, 10) || 'lines' || char(9) || 'x'"
+       " WHERE id = (SELECT MIN(id) FROM journal_lines)",
+       0, "two&#13;&#10;lines&#9;x"},
+      {"a description with 0x01",
+       "UPDATE journal_lines SET description = 'bad' || char(1) WHERE id = (SELECT MIN(id) FROM "
+       "journal_lines)",
+       2, "の元帳、伝票番号"},
+      {"an account name with 0x1F",
+       "UPDATE accounts SET formal_name = 'bad' || char(31) WHERE seq = (SELECT MIN(seq) FROM "
+       "accounts WHERE company_id = 1)",
+       2, "の正式名称に制御文字 0x1F があります"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetUp();  // fresh sample books
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(books().c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, c.sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+    std::ofstream(out(), std::ios::binary | std::ios::trunc) << "the previous report";
+
+    const RunOutcome outcome = Run({});
+    EXPECT_EQ(outcome.result, c.result) << outcome.messages;
+    if (c.result == 0) {
+      EXPECT_NE(ReadFileBytes(out()).find(c.found), std::string::npos);
+    } else {
+      EXPECT_NE(outcome.messages.find(Utf8(c.found)), std::string::npos) << outcome.messages;
+      EXPECT_EQ(ReadFileBytes(out()), "the previous report");
+    }
+  }
 }
 
 }  // namespace

@@ -16,8 +16,10 @@ bool IsGiven(const XmlAttribute& attribute) {
   return attribute.name != nullptr && attribute.value != nullptr;
 }
 
-// name="escaped value", preceded by a space. False when the escaped value is too long.
+// name="escaped value", preceded by a space. False when the escaped value is too long or
+// the value holds a control character no XML text can hold.
 bool AppendAttribute(const XmlAttribute& attribute, std::string* line) {
+  if (text::FindUnwritableControl(attribute.value) != std::string_view::npos) return false;
   const std::string value = XmlWriter::Escape(attribute.value);
   if (value.size() > XmlWriter::kMaxEscapedBytes) return false;
   line->push_back(' ');
@@ -97,6 +99,8 @@ bool XmlWriter::Element(std::string_view name, std::string_view text, int depth,
   line.append(name);
   if (!AppendAttributes(first, second, &line)) return false;
   line.push_back('>');
+  // A control character would make the whole file ill-formed; the line is refused instead.
+  if (text::FindUnwritableControl(text) != std::string_view::npos) return false;
   const std::string escaped = Escape(text);
   if (escaped.size() > kMaxEscapedBytes) return false;
   line.append(escaped);

@@ -26,8 +26,10 @@ struct XmlAttribute {
 //  - the file is gone: no file was opened, or an Append failed, upon which the writer has
 //    closed the file and forgotten it, so every later write fails as well; or
 //  - the line was refused and nothing was written, the file staying open: the line would be
-//    longer than kMaxLineBytes, an escaped value longer than kMaxEscapedBytes, or the depth
-//    negative.
+//    longer than kMaxLineBytes, an escaped value longer than kMaxEscapedBytes, a text or
+//    attribute value holds a control character XML cannot hold (anything below 0x20 but
+//    TAB, LF and CR, and DEL; those three are written as character references), or the
+//    depth is negative.
 // Callers stop at the first false either way.
 class XmlWriter {
  public:
@@ -62,7 +64,8 @@ class XmlWriter {
   // depth tabs, "</name>" CR LF.
   bool CloseElement(std::string_view name, int depth);
 
-  // Replaces " & ' < > by their entities; double-byte text passes unchanged.
+  // Replaces " & ' < > by their entities and TAB, LF, CR by character references;
+  // double-byte text passes unchanged.
   static std::string Escape(std::string_view text);
 
   // The longest start of text, ending on a whole character, whose escaped form is at most

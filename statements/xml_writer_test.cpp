@@ -104,7 +104,7 @@ TEST_F(XmlWriterTest, WritesEachLineForm) {
   }
 }
 
-TEST(XmlWriterEscapeTest, ReplacesTheFiveCharactersOnly) {
+TEST(XmlWriterEscapeTest, ReplacesTheFiveCharactersAndLineBreaksOnly) {
   struct Case {
     std::string text;
     std::string escaped;
@@ -112,6 +112,7 @@ TEST(XmlWriterEscapeTest, ReplacesTheFiveCharactersOnly) {
       {"\"&'<>", "&quot;&amp;&apos;&lt;&gt;"}, {"a<b>&c", "a&lt;b&gt;&amp;c"},
       {"表ソポ", "\x95\x5C\x83\x5C\x83\x7C"},  // trail bytes 5C and 7C pass
       {"損益&計算書", "損益&amp;計算書"},      {"", ""},
+      {"a\tb\r\nc", "a&#9;b&#13;&#10;c"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.text));
@@ -125,6 +126,9 @@ TEST_F(XmlWriterTest, RefusesLinesOfMoreThan255BytesWritingNothing) {
   EXPECT_FALSE(writer_.Element("E", std::string(62, '&'), 0));  // escaped: 310 bytes
   EXPECT_FALSE(writer_.OpenElement("E", 251));                  // 251 tabs + 5 bytes
   EXPECT_FALSE(writer_.OpenElement("E", -1));
+  // A control character XML cannot hold, in a text or an attribute value.
+  EXPECT_FALSE(writer_.Element("E", "a\x01b", 0));
+  EXPECT_FALSE(writer_.OpenElement("E", 0, {"Label", "x\x7F"}));
   EXPECT_EQ(file_.appends, 0);
   EXPECT_TRUE(writer_.is_open());
 

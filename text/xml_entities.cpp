@@ -22,11 +22,28 @@ std::string EscapeXmlEntities(std::string_view text) {
       case '>':
         escaped += "&gt;";
         break;
+      case '\t':
+        escaped += "&#9;";
+        break;
+      case '\n':
+        escaped += "&#10;";
+        break;
+      case '\r':
+        escaped += "&#13;";
+        break;
       default:
         escaped += c;
     }
   }
   return escaped;
+}
+
+std::size_t FindUnwritableControl(std::string_view text) {
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if ((byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') || byte == 0x7F) return at;
+  }
+  return std::string_view::npos;
 }
 
 }  // namespace vintor::text
