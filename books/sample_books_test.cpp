@@ -1,10 +1,13 @@
-// The sample books as the exporter totals them: for every company and every month range,
+// The sample books: the companies exercise what the exporter must handle, and, as the
+// exporter totals them, for every company and every month range,
 // in both sets, the balance sheet balances (資産の部合計 = 負債・純資産合計 at the close of
 // the range), and where 繰越利益剰余金 carries the running profit through its formula, the
 // profit reaches it exactly once: its change over the range is the income statement's
 // 当期純利益 plus its own postings other than the net-income transfers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -148,6 +151,110 @@ TEST_F(SampleBalanceTest, EveryRangeBalancesAndTheProfitReachesRetainedEarningsO
         }
       }
     }
+  }
+}
+
+bool HasCompoundVoucher(const CompanyBooks& books) {
+  for (const Voucher& voucher : books.vouchers) {
+    int debits = 0, credits = 0;
+    for (const JournalLine& line : voucher.lines) {
+      debits += line.debit_key != 0;
+      credits += line.credit_key != 0;
+    }
+    if (debits > 1 && credits > 1) return true;
+  }
+  return false;
+}
+
+bool HasVoucher(const CompanyBooks& books, std::int16_t kind, std::int32_t date) {
+  for (const Voucher& voucher : books.vouchers) {
+    if (voucher.period_kind == kind && voucher.date == date) return true;
+  }
+  return false;
+}
+
+// What each of the exportable companies 4-6 stands for, one case per trait.
+TEST(SampleBooksTest, TheExportableCompaniesExerciseTheirCases) {
+  BooksData data;
+  std::string error;
+  ASSERT_TRUE(ReadInterchange(os::SystemOs(), VINTOR_SAMPLE_BOOKS, &data, &error)) << error;
+  const auto company = [&](std::int32_t number) -> const CompanyBooks& {
+    for (const CompanyBooks& books : data.companies) {
+      if (books.company.data_number == number) return books;
+    }
+    static const CompanyBooks kNone;
+    return kNone;
+  };
+  const auto first_voucher_date = [](const CompanyBooks& books) {
+    std::int32_t first = 99999999;
+    for (const Voucher& voucher : books.vouchers) first = std::min(first, voucher.date);
+    return first;
+  };
+  const auto any_account = [](const CompanyBooks& books, std::uint32_t mask) {
+    for (const Account& account : books.accounts) {
+      if ((account.character & mask) == mask) return true;
+    }
+    return false;
+  };
+  struct Case {
+    std::int32_t data_number;
+    const char* trait;
+    std::function<bool(const CompanyBooks&)> holds;
+  };
+  const Case cases[] = {
+      {4, "totals including tax", [](const auto& b) { return b.company.tax_included; }},
+      {4, "a calendar year",
+       [](const auto& b) {
+         return b.company.first_day % 10000 == 101 && b.company.last_day % 10000 == 1231;
+       }},
+      {4, "vouchers only from the introduction month",
+       [&](const auto& b) {
+         return b.company.introduction_month == 4 && first_voucher_date(b) / 100 % 100 == 4;
+       }},
+      {4, "no cost schedule",
+       [&](const auto& b) { return !b.company.has_cost_schedule && !any_account(b, 0x20000000); }},
+      {4, "no notes", [](const auto& b) { return b.saved_texts.empty(); }},
+      {5, "closing on the 20th across the calendar year",
+       [](const auto& b) {
+         return ClosingDayOfEndDate(b.company.last_day) == 20 &&
+                b.company.first_day / 10000 != b.company.last_day / 10000;
+       }},
+      {5, "notes on",
+       [](const auto& b) {
+         return b.saved_texts.contains(100) &&
+                b.saved_texts.at(100).find("InputMode=1") != std::string::npos;
+       }},
+      {6, "six months with an interim closing on the last day",
+       [](const auto& b) {
+         return b.company.interim_settlement &&
+                AccountingPeriod(b.company.first_day, b.company.last_day)
+                        .FiscalMonthOf(b.company.last_day) == 6 &&
+                HasVoucher(b, kPeriodInterim, b.company.last_day);
+       }},
+      {6, "a sale posted in the year-end closing period",
+       [](const auto& b) {
+         for (const Voucher& voucher : b.vouchers) {
+           for (const JournalLine& line : voucher.lines) {
+             if (voucher.period_kind == kPeriodYearEnd && line.credit_key == 4110000) return true;
+           }
+         }
+         return false;
+       }},
+  };
+  for (const Case& c : cases)
+    EXPECT_TRUE(c.holds(company(c.data_number))) << c.data_number << ": " << c.trait;
+  // Common to all three: exportable, a compound voucher, tax parts, year-end closing
+  // vouchers on the last day, 15 to 40 vouchers.
+  for (const std::int32_t number : {4, 5, 6}) {
+    const CompanyBooks& books = company(number);
+    SCOPED_TRACE(number);
+    EXPECT_TRUE(books.company.companies_act);
+    EXPECT_NE(books.company.introduction_month, 99);
+    EXPECT_TRUE(HasCompoundVoucher(books));
+    EXPECT_TRUE(HasVoucher(books, kPeriodYearEnd, books.company.last_day));
+    EXPECT_TRUE(any_account(books, 0x80880810) && any_account(books, 0x80484010));
+    EXPECT_GE(books.vouchers.size(), 15u);
+    EXPECT_LE(books.vouchers.size(), 40u);
   }
 }
 
