@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "books/accounting_period.h"
+#include "books/chart_references.h"
 #include "books/interchange_fields.h"
 #include "books/tax_accounts.h"
 #include "text/encoding.h"
@@ -219,55 +220,14 @@ bool InterchangeReader::ReadAccount(InterchangeRow& row) {
   return true;
 }
 
-// A sub-account's main account and a formula's accounts may come later in the chart (a
-// section's total usually precedes its accounts), so they are checked once it is complete.
+// A sub-account's main account and a formula's accounts may come later in the chart, so
+// they are checked once it is complete.
 bool InterchangeReader::CheckAccountReferences() {
   for (const PendingAccount& pending : pending_accounts_) {
     const CompanyBooks& books = data_.companies[pending.company];
-    const CompanyState& state = states_[pending.company];
-    const Account& account = books.accounts[pending.account];
-    const std::string in_company = InCompany(books.company.data_number);
-    if (account.kind == kKindSubAccount) {
-      const std::int32_t main_key = account.key / 10'000 * 10'000;
-      const auto main = state.accounts.find(main_key);
-      if (main == state.accounts.end()) {
-        return Fail(kAccountsFile, pending.line,
-                    "sub-account " + std::to_string(account.key) + " has no main account " +
-                        std::to_string(main_key) + in_company);
-      }
-      if (books.accounts[main->second].kind == kKindTotal) {
-        return Fail(kAccountsFile, pending.line,
-                    "the main account " + std::to_string(main_key) + " of sub-account " +
-                        std::to_string(account.key) + " is a total account");
-      }
-      continue;
-    }
-    std::vector<FormulaTerm> terms;
-    std::string problem;
-    ParseFormula(account.formula, &terms, &problem);
-    for (const FormulaTerm& term : terms) {
-      if (term.is_mask) continue;
-      const auto named = state.accounts.find(term.key);
-      if (named == state.accounts.end()) {
-        return Fail(kAccountsFile, pending.line,
-                    "formula: unknown account " + std::to_string(term.key) + in_company);
-      }
-      const Account& named_account = books.accounts[named->second];
-      const std::int8_t kind = named_account.kind;
-      if (kind != kKindPosting && kind != kKindNoLedger) {
-        return Fail(kAccountsFile, pending.line,
-                    "formula: account " + std::to_string(term.key) + " is of kind " +
-                        std::to_string(kind) + "; a formula names accounts of kind 0 or 3");
-      }
-      // The formula parts of kind 3 accounts are computed from plain totals, all at once,
-      // so one may not name another.
-      if (account.kind == kKindNoLedger && HasOwnFormula(named_account)) {
-        return Fail(kAccountsFile, pending.line,
-                    "formula: account " + std::to_string(term.key) +
-                        " has a formula of its own; the formula of an account of kind 3 names "
-                        "accounts without one");
-      }
-    }
+    const std::string problem = CheckChartReferences(books, states_[pending.company].accounts,
+                                                     books.accounts[pending.account]);
+    if (!problem.empty()) return Fail(kAccountsFile, pending.line, problem);
   }
   return true;
 }
