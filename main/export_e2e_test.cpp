@@ -107,6 +107,40 @@ TEST_F(ExportTest, TheSampleReportIsTheReviewedOne) {
   EXPECT_FALSE(ReadFileBytes(settings("VintorOak.env")).empty());
 }
 
+// The companies that exercise what company 1 does not, each with its reviewed report.
+TEST_F(ExportTest, EverySampleCompanysReportIsTheReviewedOne) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> options;
+    const char* golden;
+  } const cases[] = {
+      {"calendar year, tax included, bookkeeping begun in April, no cost schedule, notes off",
+       {"--data", "4", "--from", "1", "--to", "12", "--equity", "1"},
+       "VintorOak-company4.xml"},
+      {"closing on the 20th across the calendar year, members' equity, notes on",
+       {"--data", "5", "--from", "4", "--to", "3", "--equity", "2"},
+       "VintorOak-company5.xml"},
+      {"six-month year with interim and year-end closing periods",
+       {"--data", "6", "--from", "4", "--to", "9", "--equity", "1"},
+       "VintorOak-company6.xml"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::string> options = c.options;
+    options.insert(options.end(), {"--ledger", "--out", out(), "--yes"});
+    const ProgramRun run = Export(VINTOR_OAK_PATH, options);
+    ASSERT_EQ(run.exit_status, 0) << run.errors;
+    const std::string report = ReadFileBytes(out());
+    const std::string golden =
+        ReadFileBytes(std::string(VINTOR_SOURCE_DIR "/main/testdata/") + c.golden);
+    ASSERT_FALSE(golden.empty());
+    EXPECT_TRUE(report == golden) << "differing lines:\n"
+                                  << ::testing::PrintToString(DifferingLines(report, golden));
+    const ProgramRun lint = RunProgram({"/usr/bin/xmllint", "--noout", out()});
+    EXPECT_EQ(lint.exit_status, 0) << lint.errors;
+  }
+}
+
 TEST_F(ExportTest, TheEditionsDifferOnlyInTheirProgramName) {
   const ProgramRun oak = ExportYear(VINTOR_OAK_PATH);
   ASSERT_EQ(oak.exit_status, 0) << oak.errors;

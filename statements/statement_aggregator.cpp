@@ -94,7 +94,7 @@ bool StatementAggregator::Run(bool tax_included, const platform::StFINDINFO& fin
       // fails rather than report part of it. The extractor has recorded why.
       if (ledger_extractor_ != nullptr &&
           !ledger_extractor_->ExtractAccountLedger(tax_included, company, find, totals)) {
-        return Fail("", 0);
+        return false;
       }
       if (progress_position_ < 7000) {
         Advance(progress_position_, progress_position_ + progress_step_);
@@ -151,7 +151,7 @@ bool StatementAggregator::PrepareCursor() {
 }
 
 bool StatementAggregator::Fail(const char* call, int code, std::string subject) {
-  if (failures_ != nullptr && *call != '\0') failures_->Record(call, code, std::move(subject));
+  if (failures_ != nullptr) failures_->Record(call, code, std::move(subject));
   return false;
 }
 
