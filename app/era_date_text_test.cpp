@@ -202,6 +202,7 @@ TEST_F(EraDateTextTest, LibraryFailuresGiveNoTextAndAreRecorded) {
     library_.messages = RecordingMessages();
 
     EXPECT_EQ(formatter_.EraDateText(20150401), "");
+    EXPECT_TRUE(formatter_.library_failed()) << "a failure is not a date without an era";
     EXPECT_EQ(eras.open_cursors, 0) << "a cursor that was opened is released";
     ASSERT_EQ(library_.messages.errors, std::vector<int>{kNotOpen});
     EXPECT_EQ(library_.messages.last_unit, EraDateFormatter::kSourceUnit);
@@ -214,13 +215,13 @@ TEST_F(EraDateTextTest, LibraryFailuresGiveNoTextAndAreRecorded) {
   }
 }
 
-TEST_F(EraDateTextTest, ANonFatalCodeFromTheWalkEndsTheTable) {
-  // A code the message manager does not call fatal is the table's end, not a failure: the
-  // era read last is the era.
+TEST_F(EraDateTextTest, TheEndOfRecordsEndsTheTable) {
+  // The end of the records is the table's end, not a failure: the era read last is the era.
   library_.eras().walk_fails_at = 1;
   library_.eras().walk_code = platform::kEndOfRecords;
   EXPECT_EQ(formatter_.EraDateText(20150401), "甲和16年4月1日");
   EXPECT_TRUE(library_.messages.errors.empty());
+  EXPECT_FALSE(formatter_.library_failed());
 }
 
 TEST_F(EraDateTextTest, BoundedTextNeverSplitsACharacter) {

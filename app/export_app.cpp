@@ -122,9 +122,8 @@ bool ExportApp::Run(const std::string& arguments) {
   // A company or tax settings the library fails to read would total the wrong company or
   // on the wrong tax basis: the run stops before the dialog.
   platform::StDATAINFO record{};
-  ReadSelectedDataRecord(&record);
   platform::StSHOHIZEIINFO tax{};
-  if (!failures_.failed()) ReadTaxSettings(&tax, record.data_id);
+  if (ReadSelectedDataRecord(&record)) ReadTaxSettings(&tax, record);
 
   const ui::WindowHandle parent = launched_by_host_ ? handshake_.host_window : 0;
   conditions::ConditionsDialog dialog(env_.library, env_.os, env_.desktop, env_.path_style,
@@ -277,7 +276,11 @@ bool ExportApp::ReadSelectedDataRecord(platform::StDATAINFO* record) {
   platform::ClDataMgr& data = env_.library.DataManager();
   auto* companies = data.GetSet<platform::ClSetData>(platform::kSetCompanyData, 1);
   platform::ClSysUser* users = data.GetSysUserObject();
-  if (companies == nullptr || users == nullptr) return false;
+  if (companies == nullptr || users == nullptr) {
+    failures_.Record(
+        companies == nullptr ? "ClDataMgr::GetSetObject(5)" : "ClDataMgr::GetSysUserObject", -1);
+    return false;
+  }
   const auto failed = [&](const char* call, int code) {
     if (code == platform::kSuccess) return false;
     failures_.Record(call, code);
@@ -314,21 +317,23 @@ bool ExportApp::ReadSelectedDataRecord(platform::StDATAINFO* record) {
   return found && !failures_.failed();
 }
 
-bool ExportApp::ReadTaxSettings(platform::StSHOHIZEIINFO* settings, const char* data_id) {
+bool ExportApp::ReadTaxSettings(platform::StSHOHIZEIINFO* settings,
+                                const platform::StDATAINFO& company) {
   platform::ClDataMgr& data = env_.library.DataManager();
   auto* tax = data.GetSet<platform::ClSetShohizei>(platform::kSetTax, 1);
   if (tax == nullptr) {
     failures_.Record("ClDataMgr::GetSetObject(4)", -1);
     return false;
   }
-  const std::string subject = "データID " + std::string(data_id);
+  const std::string data_id(text::FieldText(company.data_id));
+  const std::string subject = "データID " + data_id;
   const auto failed = [&](const char* call, int code) {
     if (code == platform::kSuccess) return false;
     failures_.Record(call, code, subject);
     return true;
   };
   if (failed("ClSetShohizei::AttachSetMgr", tax->AttachSetMgr(data.GetSetMgr())) ||
-      failed("ClSetShohizei::SetCurDataID", tax->SetCurDataID(data_id))) {
+      failed("ClSetShohizei::SetCurDataID", tax->SetCurDataID(data_id.c_str()))) {
     return false;
   }
   platform::StSHOHIZEIINFO read{};
@@ -360,8 +365,8 @@ void ExportApp::Exit() {
     ui::HostWindows& host = env_.host_windows;
     host.BringToForeground(handshake_.host_window);
     host.Enable(handshake_.host_window, true);
-    host.PostMessage(handshake_.host_window, handshake_.host_message, CompletionWParam(handshake_),
-                     result_code_);
+    host.PostToWindow(handshake_.host_window, handshake_.host_message, CompletionWParam(handshake_),
+                      result_code_);
     host.Enable(handshake_.host_window, true);
   }
 }

@@ -80,11 +80,11 @@ class ExportApp {
   // The run itself; Start runs it and turns any error it raises into a failed run.
   bool Run(const std::string& arguments);
   // True when a record was found. A library failure (anything but end-of-records while
-  // walking) is recorded in failures_.
+  // walking, or no company set or user object) is recorded in failures_.
   bool ReadSelectedDataRecord(platform::StDATAINFO* record);
   // True when the settings were read. A company without tax settings (end-of-records) leaves
   // *settings untouched; any other failure is recorded in failures_.
-  bool ReadTaxSettings(platform::StSHOHIZEIINFO* settings, const char* data_id);
+  bool ReadTaxSettings(platform::StSHOHIZEIINFO* settings, const platform::StDATAINFO& company);
   // Tells the user that the run failed, with detail (else what failures_ knows), and sets
   // the result.
   void ReportFailure(ui::WindowHandle owner, const std::string& detail = {});

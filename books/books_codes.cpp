@@ -31,7 +31,7 @@ const char* DescribeCode(int code) {
     case kCodeBadArgument:
       return "引数が正しくありません";
     case kCodeBadFormula:
-      return "集計科目の計算式が正しくありません";
+      return "科目の計算式が正しくありません";
     default:
       return "不明なエラー";
   }

@@ -93,6 +93,7 @@ void ConditionsDialog::OnInitDialog(ui::ConditionsView& view) {
     std::int32_t start = working.start_month;
     std::int32_t end = working.end_month;
     PeriodMonths(period_start_date, period_end_date, &start, &end);
+    if (LibraryFailed()) return;
     // The edits show calendar months; the marker of a year end crossing is not one.
     working.start_month = static_cast<std::int16_t>(start);
     working.end_month = static_cast<std::int16_t>(end % 100);
@@ -115,6 +116,7 @@ void ConditionsDialog::OnInitDialog(ui::ConditionsView& view) {
   if (working.start_month == 0) {
     std::int32_t start = working.start_month;
     PeriodMonths(period_start_date, period_end_date, &start, nullptr);
+    if (LibraryFailed()) return;
     working.start_month = static_cast<std::int16_t>(start);
   }
   start_month_text = std::to_string(working.start_month);
@@ -176,6 +178,9 @@ void ConditionsDialog::Execute() {
   MonthRangeVerdict verdict = CheckMonthBounds(start, end);
   if (verdict.accepted()) {
     PeriodMonths(period_start_date, period_end_date, &period_start, &period_end);
+    // Months checked against a period the library could not give would be refused or
+    // passed wrongly; the dialog ends and the run reports the library's failure.
+    if (LibraryFailed()) return;
     verdict = CheckMonthRange(start, end, period_start, period_end);
   }
   if (!verdict.accepted()) {
@@ -234,6 +239,12 @@ void ConditionsDialog::Browse() {
     WriteControls();
   }
   view_->Focus(control::kExecute, false);
+}
+
+bool ConditionsDialog::LibraryFailed() {
+  if (failures_ == nullptr || !failures_->failed()) return false;
+  view_->EndDialog(ui::kDialogCancelled);
+  return true;
 }
 
 void ConditionsDialog::Cancel() {

@@ -107,7 +107,8 @@ class ConditionsDialog {
   void Cancel();
 
   // Where the dialog records a failure of the library's period arithmetic (the months it
-  // checks would be wrong); may be null. The run looks at it when the dialog has ended.
+  // checks would be wrong); may be null. On such a failure the dialog ends at once with
+  // kDialogCancelled, without a message; the run looks at the log and reports it.
   void set_failure_log(platform::LibraryFailureLog* log) { failures_ = log; }
 
   // PeriodMonths and FiscalMonthIndexes (conditions/period_months.h) with this dialog's
@@ -131,6 +132,8 @@ class ConditionsDialog {
   void ReadControls();
   void WriteControls();
   void Warn(const char* text);
+  // True, with the dialog ended, once the library has failed (see set_failure_log).
+  bool LibraryFailed();
 
   platform::AccountingLibrary& library_;
   platform::LibraryFailureLog* failures_ = nullptr;

@@ -28,8 +28,8 @@ class RecordingHostWindows : public ui::HostWindows {
   void SetParent(ui::WindowHandle, ui::WindowHandle parent) override {
     calls.push_back("parent " + std::to_string(parent));
   }
-  void PostMessage(ui::WindowHandle window, std::uint32_t message, std::int32_t wparam,
-                   std::int32_t lparam) override {
+  void PostToWindow(ui::WindowHandle window, std::uint32_t message, std::int32_t wparam,
+                    std::int32_t lparam) override {
     calls.push_back("post " + std::to_string(window) + " " + std::to_string(message) + " " +
                     std::to_string(wparam) + " " + std::to_string(lparam));
   }

@@ -29,7 +29,7 @@ class PostedResult : public ui::HostWindows {
   void Enable(ui::WindowHandle, bool) override {}
   void BringToForeground(ui::WindowHandle) override {}
   void SetParent(ui::WindowHandle, ui::WindowHandle) override {}
-  void PostMessage(ui::WindowHandle, std::uint32_t, std::int32_t, std::int32_t result) override {
+  void PostToWindow(ui::WindowHandle, std::uint32_t, std::int32_t, std::int32_t result) override {
     posted = result;
   }
   int posted = -1;
@@ -53,8 +53,8 @@ class LibraryFailureRunTest : public ::testing::Test {
   std::string out() const { return folder_.PathOf("out.xml"); }
   std::string settings() const { return folder_.PathOf("vintor-settings/VintorOak.env"); }
 
-  // The sample company's full year with the ledger, started by a host.
-  RunOutcome Run(const platform::testing::InjectedFault& fault) {
+  // The sample company from April to the end month with the ledger, started by a host.
+  RunOutcome Run(const platform::testing::InjectedFault& fault, const char* end_month = "3") {
     ScriptedDesktop desktop;
     books::BooksOptions options;
     options.books_path = books();
@@ -65,7 +65,7 @@ class LibraryFailureRunTest : public ::testing::Test {
     PostedResult host;
     ui::console::ConsoleChoices choices;
     choices.start_month = "4";
-    choices.end_month = "3";
+    choices.end_month = end_month;
     choices.ledger = true;
     choices.output_path = out();
     app::ExportApp run(ScriptedEnvironment(library, desktop, host, choices),
@@ -88,9 +88,11 @@ std::string Utf8(const std::string& cp932) {
 
 TEST_F(LibraryFailureRunTest, AnyFailedCallFailsTheRunAndChangesNothing) {
   // The first run saves the settings; from the second on the dialog proposes them, so the
-  // second run makes the calls every later run makes.
+  // second run makes the calls every later run makes. The failing runs total April to
+  // December: were they to save their choices, the settings of April to March would show it.
   ASSERT_EQ(Run({}).result, 0);
-  const RunOutcome clean = Run({});
+  const RunOutcome clean = Run({}, "12");
+  ASSERT_EQ(Run({}).result, 0);
   ASSERT_EQ(clean.result, 0) << clean.messages;
   const std::string report = ReadFileBytes(out());
   const std::string saved = ReadFileBytes(settings());
@@ -109,7 +111,7 @@ TEST_F(LibraryFailureRunTest, AnyFailedCallFailsTheRunAndChangesNothing) {
     if (call.rfind("ClAccConnect::", 0) == 0) continue;
     for (const int occurrence : {1, (count + 1) / 2, count}) {
       SCOPED_TRACE(call + " #" + std::to_string(occurrence) + " of " + std::to_string(count));
-      const RunOutcome failed = Run({call, occurrence, kInjectedCode});
+      const RunOutcome failed = Run({call, occurrence, kInjectedCode}, "12");
       ++runs;
       ASSERT_TRUE(failed.injected);
       EXPECT_EQ(failed.result, 2) << failed.messages;

@@ -19,7 +19,7 @@ class NoHostWindows : public ui::HostWindows {
   void Enable(ui::WindowHandle, bool) override {}
   void BringToForeground(ui::WindowHandle) override {}
   void SetParent(ui::WindowHandle, ui::WindowHandle) override {}
-  void PostMessage(ui::WindowHandle, std::uint32_t, std::int32_t, std::int32_t) override {}
+  void PostToWindow(ui::WindowHandle, std::uint32_t, std::int32_t, std::int32_t) override {}
 };
 
 // The console desktop with nobody at the terminal.

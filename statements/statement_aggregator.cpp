@@ -102,7 +102,9 @@ bool StatementAggregator::Run(bool tax_included, const platform::StFINDINFO& fin
       }
     }
   }
-  if (result != platform::kSuccess && result != platform::kEndOfRecords) {
+  // The end of the records before the count is reached would leave accounts out as surely
+  // as an error does.
+  if (read < count) {
     return Fail("ClRuleKamoku::MoveNext", result,
                 std::to_string(read + 1) + " 件目の科目（全 " + std::to_string(count) + " 件）");
   }
@@ -147,7 +149,11 @@ bool StatementAggregator::PrepareCursor() {
   if (SelectedCompany(library_) == nullptr) return Fail("ClSetData::GetSelectedInfo", -1);
   cursor_ = library_.NewRuleKamoku();
   if (cursor_ == nullptr) return Fail("ClRuleKamoku の作成", -1);
-  return AttachToSelectedCompany(*cursor_, library_, failures_, "ClRuleKamoku");
+  if (!AttachToSelectedCompany(*cursor_, library_, failures_, "ClRuleKamoku")) {
+    cursor_.reset();  // a later run starts with a cursor of its own
+    return false;
+  }
+  return true;
 }
 
 bool StatementAggregator::Fail(const char* call, int code, std::string subject) {

@@ -113,7 +113,8 @@ bool LedgerExtractor::ExtractAccountLedger(bool tax_included, const platform::St
       totals.ledger_flag_2 == kNoLedger || IsLeftOut(totals.character)) {
     return true;
   }
-  current_account_ = &totals;
+  current_key_ = totals.key;
+  current_name_.assign(text::FieldText(totals.formal_name));
   if (!PrepareLedgerCursor()) return false;
 
   platform::StMOTOCHOHYOJIINFO display{};
@@ -142,13 +143,16 @@ bool LedgerExtractor::ExtractAccountLedger(bool tax_included, const platform::St
 
   // Every line the library counted is read: a busy account passes any fixed limit in a
   // year, and a ledger cut short would end on a balance its statement line does not show.
+  // The end of the lines before the count is reached is a shortfall like any other error.
   for (std::int32_t n = 0; n < count; ++n) {
     if (progress_ != nullptr) progress_->PulseActivity();
     std::memset(&line_, 0, sizeof line_);
     const int status = n == 0 ? ledger_->MoveFirst(&line_) : ledger_->MoveNext(&line_);
-    if (status == platform::kEndOfRecords) break;
     if (status != platform::kSuccess) {
-      return Fail(n == 0 ? "ClRuleMotocho::MoveFirst" : "ClRuleMotocho::MoveNext", status);
+      return Fail(
+          (n == 0 ? "ClRuleMotocho::MoveFirst" : "ClRuleMotocho::MoveNext") +
+              (" " + std::to_string(n + 1) + " 行目（全 " + std::to_string(count) + " 行）"),
+          status);
     }
     if (!ExtractLine(account, company, &balance)) return false;
   }
@@ -159,12 +163,7 @@ bool LedgerExtractor::ExtractAccountLedger(bool tax_included, const platform::St
 
 bool LedgerExtractor::Fail(const std::string& call, int code) {
   if (failures_ == nullptr) return false;
-  std::string subject;
-  if (current_account_ != nullptr) {
-    subject = "科目 " + std::to_string(current_account_->key) + " " +
-              std::string(text::FieldText(current_account_->formal_name));
-  }
-  failures_->Record(call, code, std::move(subject));
+  failures_->Record(call, code, "科目 " + std::to_string(current_key_) + " " + current_name_);
   return false;
 }
 
@@ -390,7 +389,7 @@ bool LedgerExtractor::LookUpAccount(std::int32_t code, StKAMOKUINFO* account) {
       failed_call = "ClSetKamoku::WalkFind";
   }
   const int released = chart->ReleaseCursor(cursor);
-  if (failed_call != nullptr) return Fail(failed_call + (" 科目 " + std::to_string(code)), result);
+  if (failed_call != nullptr) return Fail(failed_call, result);
   if (released != platform::kSuccess) return Fail("ClSetKamoku::ReleaseCursor", released);
   return true;
 }

@@ -88,7 +88,8 @@ class LedgerExtractor : public statements::AccountLedgerExtractor {
   platform::LibraryFailureLog* failures_;
   app::EraDateFormatter era_dates_;
   // The account being extracted, named in a failure.
-  const platform::StKAMOKUSUMINFO* current_account_ = nullptr;
+  std::int32_t current_key_ = 0;
+  std::string current_name_;
 
   std::unique_ptr<platform::ClRuleMotocho> ledger_;
   std::unique_ptr<platform::ClRuleShiwake> journal_;

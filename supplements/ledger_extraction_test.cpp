@@ -567,9 +567,10 @@ TEST_F(LedgerExtractionTest, NamesAreLookedUpByMainCodeOrFullKey) {
 TEST_F(LedgerExtractionTest, ReadsEveryLineCountedAndPulsesBeforeEachLine) {
   struct Case {
     std::int32_t count, available;
+    bool complete;  // a cursor that ends before its count leaves lines out: a failure
     std::size_t entries;
     int moves;
-  } cases[] = {{3, 5, 3, 3}, {5, 3, 3, 4}, {40'000, 40'000, 40'000, 40'000}};
+  } cases[] = {{3, 5, true, 3, 3}, {5, 3, false, 3, 4}, {40'000, 40'000, true, 40'000, 40'000}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.count);
     books().ledger.clear();
@@ -578,12 +579,12 @@ TEST_F(LedgerExtractionTest, ReadsEveryLineCountedAndPulsesBeforeEachLine) {
     books().count = c.count;
     books().moves = 0;
     const std::uint64_t pulses = progress_.state().pulses;
-    ASSERT_TRUE(Extract(Totals()));
+    EXPECT_EQ(Extract(Totals()), c.complete);
     EXPECT_EQ(entries_.size(), c.entries);
     EXPECT_EQ(books().moves, c.moves);
     EXPECT_EQ(progress_.state().pulses - pulses, static_cast<std::uint64_t>(c.moves));
   }
-  EXPECT_EQ(books().finished, 3);
+  EXPECT_EQ(books().finished, 2);
 }
 
 TEST_F(LedgerExtractionTest, CursorFailuresEndTheAccount) {

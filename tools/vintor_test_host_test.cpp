@@ -44,13 +44,13 @@ std::vector<std::string> OwnArguments() {
   const auto function = static_cast<std::int16_t>(std::strtol(rest + 1, &rest, 10));
   DatagramHostWindows host;
   if (role == "many") {
-    for (int k = 0; k < kManyPosts; ++k) host.PostMessage(window, message, k, 0);
+    for (int k = 0; k < kManyPosts; ++k) host.PostToWindow(window, message, k, 0);
   } else {
     host.Enable(window, false);
     host.SetParent(1, window);
     host.BringToForeground(window);
     host.Enable(window, true);
-    host.PostMessage(window, message, function, 2);
+    host.PostToWindow(window, message, function, 2);
     host.Enable(window, true);
   }
   _exit(3);

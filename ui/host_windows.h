@@ -18,8 +18,8 @@ class HostWindows {
   // Makes child (a window of the exporter) a child of the host window parent.
   virtual void SetParent(WindowHandle child, WindowHandle parent) = 0;
   // Posts (does not send) a message; the exporter does not wait for it to be handled.
-  virtual void PostMessage(WindowHandle window, std::uint32_t message, std::int32_t wparam,
-                           std::int32_t lparam) = 0;
+  virtual void PostToWindow(WindowHandle window, std::uint32_t message, std::int32_t wparam,
+                            std::int32_t lparam) = 0;
 };
 
 }  // namespace vintor::ui

@@ -58,8 +58,8 @@ void DatagramHostWindows::SetParent(WindowHandle /*child*/, WindowHandle parent)
   Send(parent, "parent " + std::to_string(getpid()));
 }
 
-void DatagramHostWindows::PostMessage(WindowHandle window, std::uint32_t message,
-                                      std::int32_t wparam, std::int32_t lparam) {
+void DatagramHostWindows::PostToWindow(WindowHandle window, std::uint32_t message,
+                                       std::int32_t wparam, std::int32_t lparam) {
   Send(window, "post " + std::to_string(message) + " " + std::to_string(wparam) + " " +
                    std::to_string(lparam));
 }

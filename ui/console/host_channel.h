@@ -42,8 +42,8 @@ class DatagramHostWindows : public HostWindows {
   // The child is always a window of this process, and a host cannot reach another
   // process's windows by number: the datagram names this process by its pid instead.
   void SetParent(WindowHandle child, WindowHandle parent) override;
-  void PostMessage(WindowHandle window, std::uint32_t message, std::int32_t wparam,
-                   std::int32_t lparam) override;
+  void PostToWindow(WindowHandle window, std::uint32_t message, std::int32_t wparam,
+                    std::int32_t lparam) override;
 
  private:
   void Send(WindowHandle window, const std::string& text);

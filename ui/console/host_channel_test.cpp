@@ -95,9 +95,9 @@ TEST_F(HostChannelTest, SendsEveryOperationAsOneDatagram) {
       {[&] { host.BringToForeground(42); }, "foreground"},
       // The child handle is the exporter's own window; the host learns the process.
       {[&] { host.SetParent(12345, 42); }, parent},
-      {[&] { host.PostMessage(42, 2000, 7, 0); }, "post 2000 7 0"},
-      {[&] { host.PostMessage(42, 2000, -25536, 1); }, "post 2000 -25536 1"},
-      {[&] { host.PostMessage(42, 0xFFFFFFFFu, 3, 2); }, "post 4294967295 3 2"},
+      {[&] { host.PostToWindow(42, 2000, 7, 0); }, "post 2000 7 0"},
+      {[&] { host.PostToWindow(42, 2000, -25536, 1); }, "post 2000 -25536 1"},
+      {[&] { host.PostToWindow(42, 0xFFFFFFFFu, 3, 2); }, "post 4294967295 3 2"},
   };
   for (const Case& c : cases) {
     c.operation();
@@ -131,7 +131,7 @@ TEST_F(HostChannelTest, AWindowWithoutASocketIsAWindowThatDoesNotExist) {
     host.Enable(c.window, false);
     host.BringToForeground(c.window);
     host.SetParent(1, c.window);
-    host.PostMessage(c.window, 2000, 7, 2);
+    host.PostToWindow(c.window, 2000, 7, 2);
     host.Enable(c.window, true);
   }
   EXPECT_EQ(Receive(window_), "(none)");
@@ -161,7 +161,7 @@ TEST_F(HostChannelTest, WaitsBrieflyForAFullQueueButNeverForAHostThatStoppedRead
 
   // Nobody reads: the post is given up within a fraction of a second.
   const long long start = NowMs();
-  host.PostMessage(42, 2000, 7, 0);
+  host.PostToWindow(42, 2000, 7, 0);
   EXPECT_LT(NowMs() - start, 2000);
 
   // A host that catches up a little later still gets the completion message.
@@ -170,7 +170,7 @@ TEST_F(HostChannelTest, WaitsBrieflyForAFullQueueButNeverForAHostThatStoppedRead
     nanosleep(&pause, nullptr);
     for (int k = 0; k < queued; ++k) Receive(window_);
   });
-  host.PostMessage(42, 2000, 7, 1);
+  host.PostToWindow(42, 2000, 7, 1);
   reader.join();
   pollfd descriptor{window_, POLLIN, 0};
   ASSERT_EQ(poll(&descriptor, 1, 1000), 1);
