@@ -62,7 +62,7 @@ int CheckInstallation(bool show_messages, os::Os& os, const conditions::PathStyl
   for (const LevelMessage& message : kMessages) {
     if (message.level != level) continue;
     if (show_messages) {
-      connection.DispMsg(owner, message.text, "決算書", platform::kStyleIconExclamation);
+      connection.DispMsg(owner, message.text, "決算書", ui::kWarning);
     }
     return 0;
   }

@@ -23,6 +23,7 @@
 #include "main/scripted_export.h"
 #include "ui/console/console_dialog.h"
 #include "ui/console/console_progress_view.h"
+#include "ui/throttled_progress_view.h"
 
 namespace {
 
@@ -87,10 +88,10 @@ int main(int argc, char** argv) {
   options.display = desktop.Display();
   books::BooksLibrary library(options);
   const int null_fd = open("/dev/null", O_WRONLY);
-  ui::console::ConsoleProgressView renderer(
-      null_fd, false, ui::console::TerminalCharset::kUtf8, true,
-      [] { return static_cast<std::int64_t>(bench::Now() * 1000.0); });
-  CountingView view(renderer);
+  ui::console::ConsoleProgressView renderer(null_fd, false, ui::console::TerminalCharset::kUtf8,
+                                            true);
+  ui::ThrottledProgressView throttle(renderer, os::MonotonicMilliseconds);
+  CountingView view(throttle);
   main::testing::NoHostWindows hosts;
 
   ui::console::ConsoleChoices choices;

@@ -41,7 +41,7 @@ int BooksConnection::SetUseDataType(int type) {
 
 void BooksConnection::Warn(const std::string& text) {
   session_.Display(session_.owner(), text, session_.title(),
-                   platform::kStyleOk | platform::kStyleIconExclamation);
+                   ui::kWarning);
 }
 
 int BooksConnection::Initiate() {

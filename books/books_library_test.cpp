@@ -311,7 +311,7 @@ TEST_F(BooksLibraryTest, FoldersMessagesAndErrors) {
   library.Connection().SetTitle("決算書");
   messages_.clear();
   EXPECT_EQ(library.Connection().DispMsg(0, "ES_APRPACKAGENAMEを確認。ES_APRPACKAGENAME", "題",
-                                         platform::kStyleOk),
+                                         ui::kOk),
             1);
   EXPECT_EQ(messages_, std::vector<std::string>{"題:Corvelを確認。Corvel"});
 

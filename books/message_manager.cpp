@@ -11,7 +11,7 @@ bool BooksMessageManager::CheckFatalErrorWithMsg(int code, int /*mode*/, int sho
     session_.Display(owner,
                      "会計データの処理中にエラーが発生しました。\n" +
                          std::string(DescribeCode(code)) + " (コード " + std::to_string(code) + ")",
-                     session_.title(), platform::kStyleOk | platform::kStyleIconExclamation);
+                     session_.title(), ui::kWarning);
   }
   return true;
 }

@@ -21,6 +21,7 @@
 #include "ui/console/console_progress_view.h"
 #include "ui/console/host_channel.h"
 #include "ui/console/terminal.h"
+#include "ui/throttled_progress_view.h"
 
 namespace {
 
@@ -80,13 +81,14 @@ int Run(int argc, char** argv) {
   books_path = ui::console::MakeAbsolute(books_path, started_in);
 
   const bool interactive = ui::console::StandardInputIsTerminal();
-  ui::console::ConsoleProgressView progress_view(STDERR_FILENO, options.quiet, charset);
+  ui::console::ConsoleProgressView progress_line(STDERR_FILENO, options.quiet, charset);
+  ui::ThrottledProgressView progress_view(progress_line, os::MonotonicMilliseconds);
   ProgressAwareDesktop desktop(terminal,
                                {.answers = options.answers,
                                 .interactive = interactive,
                                 .quiet = options.quiet,
                                 .relative_base = started_in},
-                               progress_view);
+                               progress_line);
   books::BooksLibrary library(
       {.books_path = books_path,
        .user_id = options.user_id.value_or(""),

@@ -119,4 +119,8 @@ class Os {
 // lives for the whole program.
 Os& SystemOs();
 
+// Milliseconds on a clock that never goes back (its start is arbitrary), for throttling
+// what is drawn; not for dates.
+std::int64_t MonotonicMilliseconds();
+
 }  // namespace vintor::os

@@ -15,25 +15,18 @@
 #include <string>
 
 #include "platform/records.h"
+#include "ui/window.h"
 
 namespace vintor::platform {
 
 inline constexpr int kSuccess = 0;
 inline constexpr int kEndOfRecords = 5000;
 
-// A window of the desktop, 0 for none. On Windows it is the window handle's value; on
-// Linux the number of a host channel.
-using WindowHandle = std::uintptr_t;
+// A window of the desktop (ui/window.h), 0 for none.
+using WindowHandle = ui::WindowHandle;
 
 // An open cursor of a set. Opaque to the caller; released with the set's release call.
 using SetCursor = void*;
-
-// Message box styles the library's message display accepts.
-inline constexpr unsigned kStyleOk = 0x00;
-inline constexpr unsigned kStyleYesNo = 0x04;
-inline constexpr unsigned kStyleIconQuestion = 0x20;
-inline constexpr unsigned kStyleIconExclamation = 0x30;
-inline constexpr unsigned kStyleIconInformation = 0x40;
 
 // The editions of the accounting product (ClSysEnvMgr::_AppType).
 enum class AppType : int { kAsh = 0, kElm = 3, kOak = 4 };

@@ -8,24 +8,9 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/library.h"
+#include "ui/window.h"
 
 namespace vintor::ui {
-
-using platform::WindowHandle;
-
-// Message box styles and answers, with the values of the Win32 message box.
-inline constexpr unsigned kOk = 0x00;
-inline constexpr unsigned kYesNo = 0x04;
-inline constexpr unsigned kIconQuestion = 0x20;
-inline constexpr unsigned kIconExclamation = 0x30;
-inline constexpr unsigned kIconInformation = 0x40;
-inline constexpr unsigned kWarning = kIconExclamation | kOk;      // 0x30
-inline constexpr unsigned kInformation = kIconInformation | kOk;  // 0x40
-inline constexpr unsigned kQuestion = kIconQuestion | kYesNo;     // 0x24
-inline constexpr int kAnswerOk = 1;
-inline constexpr int kAnswerYes = 6;
-inline constexpr int kAnswerNo = 7;
 
 // The caption of every message box of the program.
 inline constexpr const char* kCaption = "決算書";

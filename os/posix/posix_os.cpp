@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/types.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -386,6 +387,13 @@ class PosixOs : public Os {
 };
 
 }  // namespace
+
+std::int64_t MonotonicMilliseconds() {
+  // <chrono> does not compile with the CP932 execution charset, so the clock is read directly.
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
+}
 
 Os& SystemOs() {
   static PosixOs os;

@@ -356,6 +356,10 @@ class Win32Os : public Os {
 
 }  // namespace
 
+std::int64_t MonotonicMilliseconds() {
+  return static_cast<std::int64_t>(GetTickCount64());
+}
+
 Os& SystemOs() {
   static Win32Os os;
   return os;

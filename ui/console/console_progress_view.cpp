@@ -1,20 +1,10 @@
 #include "ui/console/console_progress_view.h"
 
 #include <errno.h>
-#include <time.h>
 #include <unistd.h>
-
-#include <utility>
 
 namespace vintor::ui::console {
 namespace {
-
-// <chrono> does not compile with the CP932 execution charset, so the clock is read directly.
-std::int64_t MonotonicMilliseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
-}
 
 constexpr char kSpinner[] = {'|', '/', '-', '\\'};
 
@@ -25,11 +15,11 @@ int BarCells(int main_bar) {
 }  // namespace
 
 ConsoleProgressView::ConsoleProgressView(int fd, bool quiet, TerminalCharset charset)
-    : ConsoleProgressView(fd, quiet, charset, isatty(fd) == 1, MonotonicMilliseconds) {}
+    : ConsoleProgressView(fd, quiet, charset, isatty(fd) == 1) {}
 
 ConsoleProgressView::ConsoleProgressView(int fd, bool quiet, TerminalCharset charset,
-                                         bool as_terminal, Clock clock)
-    : fd_(fd), enabled_(as_terminal && !quiet), charset_(charset), clock_(std::move(clock)) {}
+                                         bool as_terminal)
+    : fd_(fd), enabled_(as_terminal && !quiet), charset_(charset) {}
 
 void ConsoleProgressView::Repaint(const ProgressState& state) {
   if (!enabled_ || !state.visible) return;
@@ -44,11 +34,7 @@ void ConsoleProgressView::Repaint(const ProgressState& state) {
   const bool changed = !line_open_ || BarCells(state.main_bar) != drawn_cells_ ||
                        state.caption_percent != drawn_caption_percent_ ||
                        state.pulses != drawn_pulses_;
-  if (!changed) return;
-  const std::int64_t now = clock_();
-  if (line_open_ && now - drawn_at_ms_ < kMinimumIntervalMs) return;
-  drawn_at_ms_ = now;
-  Draw();
+  if (changed) Draw();
 }
 
 void ConsoleProgressView::Show(bool visible) {
@@ -58,7 +44,7 @@ void ConsoleProgressView::Show(bool visible) {
     return;
   }
   if (!enabled_ || !seen_any_) return;
-  // What the run last asked for stays on the screen, even when the throttle held it back.
+  // What the run last asked for stays on the screen.
   if (!line_open_ || BarCells(seen_.main_bar) != drawn_cells_ ||
       seen_.caption_percent != drawn_caption_percent_ || seen_.pulses != drawn_pulses_) {
     Draw();

@@ -7,14 +7,13 @@
 // is drawn when the stream is not a terminal (a log file keeps no progress noise) or the
 // user asked for quiet.
 //
-// The run asks for a repaint about seven times per position and six times per pulse, tens
-// of thousands of times a second. The view draws only when something it shows changed and
-// at least kMinimumIntervalMs has passed since its last drawing; the final state is always
-// drawn when the window is hidden.
+// The view draws whenever something the line shows changed (a bar cell, the per cent, a
+// new pulse); the final state is drawn when the window is hidden. How often it is asked is
+// the business of the ThrottledProgressView (ui/throttled_progress_view.h) the program puts
+// in front of it.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "ui/console/terminal.h"
@@ -24,20 +23,16 @@ namespace vintor::ui::console {
 
 class ConsoleProgressView : public ProgressView {
  public:
-  static constexpr std::int64_t kMinimumIntervalMs = 33;
   static constexpr int kBarCells = 20;
   // The handle the view answers: not a real window, but not 0, so the run's last message
   // boxes have an owner as they do on Windows.
   static constexpr WindowHandle kHandle = 1;
 
-  // Milliseconds on a clock that never goes back.
-  using Clock = std::function<std::int64_t()>;
-
   // Draws on fd (not owned; it must stay open while the view draws) when fd is a terminal
   // and quiet is false. The caption is converted for charset.
   ConsoleProgressView(int fd, bool quiet, TerminalCharset charset);
-  // For tests: draws when as_terminal (whatever fd is) and not quiet, timed by clock.
-  ConsoleProgressView(int fd, bool quiet, TerminalCharset charset, bool as_terminal, Clock clock);
+  // For tests: draws when as_terminal (whatever fd is) and not quiet.
+  ConsoleProgressView(int fd, bool quiet, TerminalCharset charset, bool as_terminal);
 
   void Repaint(const ProgressState& state) override;
   void Show(bool visible) override;
@@ -58,7 +53,6 @@ class ConsoleProgressView : public ProgressView {
   int fd_;
   bool enabled_;
   TerminalCharset charset_;
-  Clock clock_;
 
   // The last state the run asked to show, and whether it has asked at all since shown.
   ProgressState seen_;
@@ -69,7 +63,6 @@ class ConsoleProgressView : public ProgressView {
   int drawn_caption_percent_ = -2;
   std::uint64_t drawn_pulses_ = 0;
   unsigned spinner_phase_ = 0;
-  std::int64_t drawn_at_ms_ = 0;
   // The converted caption, kept until the per cent changes.
   int caption_percent_ = -2;
   std::string caption_;

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "ui/throttled_progress_view.h"
+
 namespace vintor::ui::console {
 namespace {
 
@@ -40,9 +42,9 @@ class ConsoleProgressViewTest : public testing::Test {
     close(pipe_[1]);
   }
 
-  // A view drawing into the pipe as if it were a terminal, on the test's clock.
+  // A view drawing into the pipe as if it were a terminal.
   ConsoleProgressView TerminalView(TerminalCharset charset = TerminalCharset::kUtf8) {
-    return ConsoleProgressView(pipe_[1], false, charset, true, [this] { return now_ms_; });
+    return ConsoleProgressView(pipe_[1], false, charset, true);
   }
 
   static ProgressState State(int main_bar, int percent, std::uint64_t pulses) {
@@ -55,12 +57,11 @@ class ConsoleProgressViewTest : public testing::Test {
   }
 
   int pipe_[2] = {-1, -1};
-  std::int64_t now_ms_ = 1000;
 };
 
 TEST_F(ConsoleProgressViewTest, DrawsNothingOffATerminalOrWhenQuiet) {
   ConsoleProgressView not_terminal(pipe_[1], false, TerminalCharset::kUtf8);  // a pipe
-  ConsoleProgressView quiet(pipe_[1], true, TerminalCharset::kUtf8, true, [] { return 0; });
+  ConsoleProgressView quiet(pipe_[1], true, TerminalCharset::kUtf8, true);
   for (ConsoleProgressView* view : {&not_terminal, &quiet}) {
     ProgressWindow window(view);
     window.Show();
@@ -85,40 +86,31 @@ TEST_F(ConsoleProgressViewTest, DrawsCaptionBarAndSpinnerInTheTerminalsCharset) 
   EXPECT_EQ(Drain(pipe_[0]), "\r\x8F\x57\x8C\x76\x92\x86 [--------------------] |\x1b[K");
 }
 
-TEST_F(ConsoleProgressViewTest, DrawsOnlyWhatChangedAndAtMostEveryInterval) {
+TEST_F(ConsoleProgressViewTest, DrawsOnlyWhatTheLineShowsDifferently) {
   ConsoleProgressView view = TerminalView();
   view.Show(true);
   view.Repaint(State(0, 0, 1));
   EXPECT_EQ(view.repaints_drawn(), 1u);
   Drain(pipe_[0]);
 
-  // Time passing alone changes nothing that shows; nor does a move smaller than a cell.
-  now_ms_ += 1000;
+  // A move smaller than a cell changes nothing that shows.
   view.Repaint(State(0, 0, 1));
   view.Repaint(State(1, 0, 1));
   EXPECT_EQ(view.repaints_drawn(), 1u);
-  // A change after the interval draws at once; the spinner turns with new pulses.
+  // A change draws at once; the spinner turns with new pulses.
   view.Repaint(State(2000, 20, 2));
   EXPECT_EQ(view.repaints_drawn(), 2u);
   EXPECT_EQ(Drain(pipe_[0]), Utf8(u8"\r集計中 20％ [####----------------] /\x1b[K"));
-  // A change within the interval waits for the next change after it.
-  now_ms_ += ConsoleProgressView::kMinimumIntervalMs - 1;
-  view.Repaint(State(4000, 40, 3));
-  EXPECT_EQ(view.repaints_drawn(), 2u);
-  now_ms_ += 1;
-  view.Repaint(State(4001, 40, 3));
-  EXPECT_EQ(view.repaints_drawn(), 3u);
-  EXPECT_EQ(Drain(pipe_[0]), Utf8(u8"\r集計中 40％ [########------------] -\x1b[K"));
 }
 
-TEST_F(ConsoleProgressViewTest, ManyRepaintsFewDrawingsAndTheFinalStateOnHide) {
+TEST_F(ConsoleProgressViewTest, BehindTheThrottleAWholeJobIsTwoLinesAndTheFinalState) {
   ConsoleProgressView view = TerminalView();
-  ProgressWindow window(&view);
+  ThrottledProgressView throttle(view, [] { return 0; });
+  ProgressWindow window(&throttle);
   window.Show();
   window.ResetProgress();
   // The clock stands still: the whole job draws once, then the hidden window its end.
   window.AdvanceProgress(0, 10000);
-  EXPECT_EQ(window.counts().repaints, 70'007u);
   EXPECT_EQ(view.repaints_drawn(), 1u);
   window.End();
   EXPECT_EQ(view.repaints_drawn(), 2u);
@@ -145,7 +137,7 @@ TEST_F(ConsoleProgressViewTest, ClearsTheLineForOtherTextAndDrawsItAgainAfter) {
   EXPECT_EQ(Drain(pipe_[0]), "\r\x1b[K");
   view.ClearLine();  // nothing drawn: nothing to clear
   EXPECT_EQ(Drain(pipe_[0]), "");
-  // The same state, within the interval: drawn again all the same.
+  // The same state: drawn again all the same.
   view.Repaint(window.state());
   EXPECT_EQ(view.repaints_drawn(), 2u);
   window.End();
