@@ -25,6 +25,17 @@ struct ProgressState {
 // The window's caption while it runs: "集計中 N％" (full-width per-cent sign).
 std::string ProgressCaption(int percent);
 
+// The contract of a view:
+// - The run calls it on its one thread (the thread that created the view's window), from
+//   inside the work: no message loop of the program runs meanwhile (the run is
+//   single-threaded by design).
+// - So the view keeps its windows alive itself: Repaint and Show may handle the messages
+//   waiting for that thread (paint and other window messages), which keeps the windows
+//   drawn and the program from being marked as not responding during a long export. They
+//   never act on user input: keyboard and mouse messages are dropped, as the run takes no
+//   input while it works, and nothing they handle calls back into the run.
+// - Repaint is asked for tens of thousands of times a second; a view sits behind a
+//   ThrottledProgressView (ui/throttled_progress_view.h), which passes on about thirty.
 class ProgressView {
  public:
   virtual ~ProgressView() = default;
