@@ -2,6 +2,8 @@
 // host starts them. The report of the sample company is compared byte for byte with the
 // reviewed file main/testdata/VintorOak-sample.xml.
 #include <gtest/gtest.h>
+#include <iconv.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <string>
@@ -196,6 +198,57 @@ TEST_F(ExportTest, RangesTotalWhatTheMonthsHold) {
     for (const auto& [element, amount] : c.headings) {
       EXPECT_EQ(AttributeValue(report, element, "Amount"), amount) << element;
     }
+  }
+}
+
+// UTF-8 text in another codeset (for a locale's arguments and messages); empty when it
+// does not convert.
+std::string InCodeset(const std::string& utf8, const char* codeset) {
+  iconv_t converter = iconv_open(codeset, "UTF-8");
+  if (converter == reinterpret_cast<iconv_t>(-1)) return {};
+  std::string out(utf8.size() * 2 + 8, '\0');
+  char* in_at = const_cast<char*>(utf8.data());
+  std::size_t in_left = utf8.size();
+  char* out_at = out.data();
+  std::size_t out_left = out.size();
+  const bool converted = iconv(converter, &in_at, &in_left, &out_at, &out_left) != (size_t)-1;
+  iconv_close(converter);
+  if (!converted) return {};
+  out.resize(out.size() - out_left);
+  return out;
+}
+
+// File names, arguments and messages come out right whatever the locale: the C locale
+// counts as UTF-8 (file names on Linux are), others convert with their own codeset.
+TEST_F(ExportTest, FileNamesAndMessagesAreRightInEveryLocale) {
+  // An EUC-JP locale of our own, when the machine can build one.
+  const std::string locales = folder_.PathOf("locales");
+  const bool euc =
+      RunProgram({"/usr/bin/mkdir", "-p", locales}).exit_status == 0 &&
+      RunProgram({"/usr/bin/localedef", "-i", "ja_JP", "-f", "EUC-JP", locales + "/ja_JP.eucJP"})
+              .exit_status == 0;
+  struct Case {
+    const char* locale;
+    const char* codeset;  // of arguments and messages
+  } const cases[] = {
+      {"C", "UTF-8"}, {"POSIX", "UTF-8"}, {"C.UTF-8", "UTF-8"}, {"ja_JP.eucJP", "EUC-JP"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.locale);
+    if (std::string(c.codeset) == "EUC-JP" && !euc) continue;
+    const std::string name = Utf8("名前.xml");
+    const std::string finished = Utf8("決算書情報の出力が終了しました。");
+    ProgramOptions in_locale;
+    in_locale.environment = {std::string("LANG=") + c.locale, std::string("LC_ALL=") + c.locale,
+                             "LOCPATH=" + locales};
+    const ProgramRun run = Export(VINTOR_OAK_PATH,
+                                  {"--from", "4", "--to", "3", "--no-ledger", "--out",
+                                   InCodeset(folder_.PathOf(name), c.codeset), "--yes"},
+                                  in_locale);
+    EXPECT_EQ(run.exit_status, 0) << run.errors;
+    struct stat written {};
+    EXPECT_EQ(stat(folder_.PathOf(name).c_str(), &written), 0) << "the file has its UTF-8 name";
+    EXPECT_NE(run.errors.find(InCodeset(finished, c.codeset)), std::string::npos) << run.errors;
+    std::remove(folder_.PathOf(name).c_str());
   }
 }
 

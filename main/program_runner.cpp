@@ -66,7 +66,12 @@ ProgramRun RunProgram(const std::vector<std::string>& argv, const ProgramOptions
       environment.push_back(std::string("TMPDIR=") + tmp);
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"))
       environment.push_back(std::string("XDG_RUNTIME_DIR=") + runtime);
-    environment.insert(environment.end(), options.environment.begin(), options.environment.end());
+    // A variable the caller gives replaces the default of the same name.
+    for (const std::string& entry : options.environment) {
+      const std::string name = entry.substr(0, entry.find('=') + 1);
+      std::erase_if(environment, [&](const std::string& e) { return e.rfind(name, 0) == 0; });
+      environment.push_back(entry);
+    }
     std::vector<char*> args;
     for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);

@@ -15,7 +15,8 @@ struct ProgramRun {
 struct ProgramOptions {
   std::string working_folder;            // empty: the current one
   long file_size_limit = -1;             // bytes; -1: no limit (makes writes past it fail)
-  std::vector<std::string> environment;  // NAME=VALUE added to a clean environment
+  std::vector<std::string> environment;  // NAME=VALUE added to a clean environment (replacing
+                                         // the default LANG and LC_ALL when named)
 };
 
 // Runs argv[0] with the arguments, standard input from /dev/null, in a UTF-8 locale.

@@ -1,6 +1,9 @@
 // The terminal as the console front-end uses it: CP932 text out, CP932 lines in, in the
-// charset of the user's locale. On a UTF-8 locale the text is converted both ways; on any
-// other locale the bytes pass unchanged (a CP932 terminal, or a log file).
+// charset of the user's locale. File names, arguments and messages come out right whatever
+// the locale: a UTF-8 locale and the C/POSIX locale (cron, containers, ssh without a
+// locale, where file names are UTF-8 all the same) convert to and from UTF-8; a Shift_JIS
+// locale passes the bytes unchanged; any other locale (EUC-JP, ...) converts with its own
+// codeset.
 #pragma once
 
 #include <iosfwd>
@@ -9,11 +12,19 @@
 
 namespace vintor::ui::console {
 
-enum class TerminalCharset { kUtf8, kRaw };
+enum class TerminalCharset {
+  kUtf8,    // UTF-8, and the C/POSIX locale
+  kRaw,     // Shift_JIS: CP932 bytes as they are
+  kLocale,  // the environment locale's own codeset (LocaleCodeset), through iconv
+};
 
-// The charset of the environment's locale (LC_ALL, LC_CTYPE, LANG): kUtf8 when its codeset
-// is UTF-8, else kRaw. Leaves the program's own locale as it is.
+// The charset of the environment's locale (LC_ALL, LC_CTYPE, LANG). Leaves the program's
+// own locale as it is.
 TerminalCharset DetectTerminalCharset();
+
+// The codeset of the environment's locale as nl_langinfo names it ("EUC-JP"); the one
+// kLocale converts with.
+std::string LocaleCodeset();
 
 // True when standard input is a terminal, so the user can be asked.
 bool StandardInputIsTerminal();

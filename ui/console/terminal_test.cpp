@@ -16,10 +16,18 @@ std::string Utf8(std::u8string_view text) {
 TEST(TerminalCharsetTest, FollowsTheLocaleOfTheEnvironment) {
   const char* saved = getenv("LC_ALL");
   const std::string saved_value = saved != nullptr ? saved : "";
-  setenv("LC_ALL", "C", 1);
-  EXPECT_EQ(DetectTerminalCharset(), TerminalCharset::kRaw);
-  setenv("LC_ALL", "C.UTF-8", 1);
-  EXPECT_EQ(DetectTerminalCharset(), TerminalCharset::kUtf8);
+  // The C locale has no charset of its own; names and arguments there are UTF-8.
+  const struct {
+    const char* locale;
+    TerminalCharset charset;
+  } cases[] = {{"C", TerminalCharset::kUtf8},
+               {"POSIX", TerminalCharset::kUtf8},
+               {"C.UTF-8", TerminalCharset::kUtf8},
+               {"no_SUCH.locale", TerminalCharset::kUtf8}};
+  for (const auto& c : cases) {
+    setenv("LC_ALL", c.locale, 1);
+    EXPECT_EQ(DetectTerminalCharset(), c.charset) << c.locale;
+  }
   if (saved != nullptr) {
     setenv("LC_ALL", saved_value.c_str(), 1);
   } else {
