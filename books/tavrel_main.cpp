@@ -122,6 +122,36 @@ const Company* FindCompany(const BooksData& data, std::int32_t data_number) {
   return nullptr;
 }
 
+// A books path taken against the folder the user started in, so that the settings folder
+// stored beside it (and every later use of the path) does not depend on the current folder
+// of whoever reads it: the exporter makes its own folder current.
+std::string AbsolutePath(os::Os& os, const std::string& path) {
+#ifdef _WIN32
+  const bool absolute = (path.size() > 2 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) ||
+                        path.rfind("\\\\", 0) == 0;
+  constexpr char kSeparator = '\\';
+#else
+  const bool absolute = !path.empty() && path.front() == '/';
+  constexpr char kSeparator = '/';
+#endif
+  if (absolute || path.empty()) return path;
+  std::string folder = os.CurrentFolder();
+  if (!folder.empty() && folder.back() != kSeparator) folder += kSeparator;
+  return folder + path;
+}
+
+// Books without a settings folder get the one beside the books file, so the exporter can
+// remember a user's choices for them.
+void GiveSettingsFolder(BooksData* data, const std::string& books_path) {
+  bool has_settings = false;
+  for (Folder& settings : data->folders) {
+    if (settings.type != 1) continue;
+    has_settings = true;
+    if (settings.path.empty()) settings.path = SettingsFolder(books_path);
+  }
+  if (!has_settings) data->folders.push_back({1, SettingsFolder(books_path)});
+}
+
 int RunSample(os::Os& os, const std::string& path) {
   const std::string folder = os.ProgramFolder() + "sample-books";
   if (!os.IsFolder(folder)) return Refuse("the sample books are not installed: " + folder);
@@ -132,13 +162,7 @@ int RunSample(os::Os& os, const std::string& path) {
     return Refuse("the sample books have no company or no user");
   // A sample cannot know the folders of this machine: an empty settings folder becomes
   // the one beside the books file, as for generated books.
-  bool has_settings = false;
-  for (Folder& settings : data.folders) {
-    if (settings.type != 1) continue;
-    has_settings = true;
-    if (settings.path.empty()) settings.path = SettingsFolder(path);
-  }
-  if (!has_settings) data.folders.push_back({1, SettingsFolder(path)});
+  GiveSettingsFolder(&data, path);
   if (data.current_user.empty()) data.current_user = data.users.front().user_id;
   const Company& company = data.companies.front().company;
   for (User& user : data.users) {
@@ -187,9 +211,10 @@ int RunList(const std::string& path) {
 
 int Run(os::Os& os, const TavrelCommand& command) {
   std::string error;
-  const std::string path =
+  const std::string resolved =
       ResolveBooksPath(command.books_path, Environment, kNativePathStyle, &error);
-  if (path.empty()) return Refuse(error);
+  if (resolved.empty()) return Refuse(error);
+  const std::string path = AbsolutePath(os, resolved);
   switch (command.action) {
     case TavrelAction::kHelp:
       Print(stdout, TavrelUsage());
@@ -199,6 +224,7 @@ int Run(os::Os& os, const TavrelCommand& command) {
     case TavrelAction::kImport: {
       BooksData data;
       if (!ReadInterchange(os, command.folder, &data, &error)) return Refuse(error);
+      GiveSettingsFolder(&data, path);
       return Store(os, path, data);
     }
     case TavrelAction::kExport: {

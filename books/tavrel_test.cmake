@@ -72,3 +72,16 @@ if(EXISTS "${SAMPLE}")
   file(REMOVE "${WORK}/sample/folders.csv")
   same_folders("${WORK}/sample" "${WORK}/s")
 endif()
+
+# A relative books path is taken in the folder the user started in, and the settings folder
+# stored beside it is absolute; imported books get one too.
+if(NOT RUNNER)
+  file(MAKE_DIRECTORY "${WORK}/started-here")
+  execute_process(COMMAND "${TAVREL}" --books rel/r.db import "${SAMPLE}"
+    WORKING_DIRECTORY "${WORK}/started-here" RESULT_VARIABLE status OUTPUT_QUIET ERROR_QUIET)
+  tavrel(0 --books "${W}/started-here/rel/r.db" export "${W}/r")
+  file(READ "${WORK}/r/folders.csv" folders)
+  if(NOT folders STREQUAL "type,path\n1,${WORK}/started-here/rel/vintor-settings/\n")
+    message(FATAL_ERROR "import kept no absolute settings folder (status ${status}):\n${folders}")
+  endif()
+endif()
