@@ -467,5 +467,29 @@ TEST_F(HandshakeTest, WithoutAValidHandshakeNoHostIsTold) {
   EXPECT_NE(Report().find("<FUNCTIONID>3</FUNCTIONID>"), std::string::npos);
 }
 
+// A command line that cannot be read is a failure (2), not a cancellation; a host it names
+// still hears back.
+TEST_F(HandshakeTest, AnUnreadableCommandLineFailsAndStillTellsTheHost) {
+  const std::string record = RunHosted("4242,1024,7,", {"--frob"});
+  EXPECT_EQ(record, "enable\npost 1024 7 2\nexit 2\n") << last_run_.errors;
+  EXPECT_NE(last_run_.errors.find("--frob"), std::string::npos);
+
+  struct Case {
+    std::vector<std::string> argv;
+    int status;
+    const char* output;  // the start of what goes to standard output
+  } const cases[] = {
+      {{VINTOR_OAK_PATH, "--frob"}, 2, ""},
+      {{VINTOR_OAK_PATH, "--from"}, 2, ""},
+      {{VINTOR_OAK_PATH, "--version"}, 0, "VintorOak 21.00.03"},
+      {{VINTOR_OAK_PATH, "--help"}, 0, "\xE4\xBD\xBF"},  // 使い方, in UTF-8
+  };
+  for (const Case& c : cases) {
+    const ProgramRun run = RunProgram(c.argv);
+    EXPECT_EQ(run.exit_status, c.status) << c.argv.back() << run.errors;
+    EXPECT_EQ(run.output.rfind(c.output, 0), 0u) << run.output;
+  }
+}
+
 }  // namespace
 }  // namespace vintor::main::testing

@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "app/export_app.h"
+#include "app/host_handshake.h"
 #include "books/books_library.h"
 #include "books/books_location.h"
 #include "conditions/path_style.h"
 #include "main/edition.h"
 #include "os/os.h"
+#include "statements/report_writer.h"
 #include "text/encoding.h"
 #include "ui/console/console_desktop.h"
 #include "ui/console/console_dialog.h"
@@ -64,7 +66,27 @@ int Run(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   if (!ui::console::ParseConsoleOptions(arguments, started_in, charset, &options, &error)) {
     terminal.Write(error + "\n\n" + ui::console::ConsoleUsage(main::ThisProgramName()));
-    return app::kResultCancelled;
+    // A host that named itself on the command line always hears back, even when the rest
+    // of the line could not be read.
+    ui::console::DatagramHostWindows host_windows;
+    for (const std::string& argument : arguments) {
+      app::HostHandshake handshake;
+      std::string cp932;
+      if (argument.rfind("-", 0) == 0 ||
+          !ui::console::FromTerminal(argument, charset, &cp932, &error) ||
+          !app::ParseHostHandshake(cp932, &handshake)) {
+        continue;
+      }
+      host_windows.Enable(handshake.host_window, true);
+      host_windows.PostToWindow(handshake.host_window, handshake.host_message,
+                                app::CompletionWParam(handshake), app::kResultFailed);
+      break;
+    }
+    return app::kResultFailed;
+  }
+  if (options.version) {
+    std::cout << main::ThisProgramName() << " " << statements::kConnectedProgramVersion << "\n";
+    return app::kResultFinished;
   }
   if (options.help) {
     std::cout << ui::console::ToTerminal(ui::console::ConsoleUsage(main::ThisProgramName()),

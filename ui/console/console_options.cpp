@@ -20,7 +20,8 @@ enum class Option {
   kYes,
   kNo,
   kQuiet,
-  kHelp
+  kHelp,
+  kVersion
 };
 
 struct KnownOption {
@@ -30,13 +31,21 @@ struct KnownOption {
 };
 
 constexpr KnownOption kOptions[] = {
-    {"--books", Option::kBooks, true},    {"--user", Option::kUser, true},
-    {"--data", Option::kData, true},      {"--from", Option::kFrom, true},
-    {"--to", Option::kTo, true},          {"--equity", Option::kEquity, true},
-    {"--ledger", Option::kLedger, false}, {"--no-ledger", Option::kNoLedger, false},
-    {"--out", Option::kOut, true},        {"--yes", Option::kYes, false},
-    {"--no", Option::kNo, false},         {"--quiet", Option::kQuiet, false},
-    {"--help", Option::kHelp, false},     {"-h", Option::kHelp, false},
+    {"--books", Option::kBooks, true},
+    {"--user", Option::kUser, true},
+    {"--data", Option::kData, true},
+    {"--from", Option::kFrom, true},
+    {"--to", Option::kTo, true},
+    {"--equity", Option::kEquity, true},
+    {"--ledger", Option::kLedger, false},
+    {"--no-ledger", Option::kNoLedger, false},
+    {"--out", Option::kOut, true},
+    {"--yes", Option::kYes, false},
+    {"--no", Option::kNo, false},
+    {"--quiet", Option::kQuiet, false},
+    {"--help", Option::kHelp, false},
+    {"-h", Option::kHelp, false},
+    {"--version", Option::kVersion, false},
 };
 
 const KnownOption* FindOption(std::string_view name) {
@@ -162,6 +171,9 @@ class Parser {
       case Option::kQuiet:
         options_.quiet = true;
         return true;
+      case Option::kVersion:
+        options_.version = true;
+        return true;
       case Option::kHelp:
         options_.help = true;
         return true;
@@ -213,10 +225,13 @@ std::string ConsoleUsage(const std::string& program_name) {
          "  --no              確認にはすべて「いいえ」と答える\n"
          "  --quiet           お知らせのメッセージを表示しない\n"
          "  --help            この説明を表示する\n"
+         "  --version         版を表示する\n"
          "\n"
          "指定しなかった項目は、標準入力が端末であれば問い合わせます。そうでなければ\n"
          "提案どおりとし、答えのない確認は「いいえ」とします。\n"
-         "呼び出し元の引数: ウィンドウ番号,メッセージ番号,機能番号,[出力先]\n";
+         "呼び出し元の引数: ウィンドウ番号,メッセージ番号,機能番号,[出力先]\n"
+         "\n"
+         "終了状態: 0 出力した  1 中止した・対象外  2 失敗した・コマンド行の誤り\n";
 }
 
 }  // namespace vintor::ui::console
