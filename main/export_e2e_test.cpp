@@ -1,11 +1,17 @@
 // The exporter end to end on Linux: the real programs on the sample books, as a user or a
 // host starts them. The report of the sample company is compared byte for byte with the
 // reviewed file main/testdata/VintorOak-sample.xml.
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <iconv.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -249,6 +255,50 @@ TEST_F(ExportTest, FileNamesAndMessagesAreRightInEveryLocale) {
     EXPECT_EQ(stat(folder_.PathOf(name).c_str(), &written), 0) << "the file has its UTF-8 name";
     EXPECT_NE(run.errors.find(InCodeset(finished, c.codeset)), std::string::npos) << run.errors;
     std::remove(folder_.PathOf(name).c_str());
+  }
+}
+
+// The hidden temporary files (".~XXXXXX") in a folder.
+int TemporaryFilesIn(const std::string& folder) {
+  int count = 0;
+  if (DIR* dir = opendir(folder.c_str())) {
+    while (const dirent* entry = readdir(dir))
+      count += std::string(entry->d_name).rfind(".~", 0) == 0;
+    closedir(dir);
+  }
+  return count;
+}
+
+// An interrupt while the report is being written removes the temporary file and keeps the
+// old report; the program ends by the signal, as a shell expects.
+TEST_F(ExportTest, AnInterruptDuringTheWriteLeavesTheOldReportAndNoTemporaryFile) {
+  const std::string big = folder_.PathOf("big.db");
+  ASSERT_EQ(RunProgram({VINTOR_TAVREL_PATH, "--books", big, "generate", "--accounts", "300",
+                        "--lines", "100000"})
+                .exit_status,
+            0);
+  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal_number);
+    std::ofstream(out(), std::ios::binary | std::ios::trunc) << "the old report";
+    const std::vector<std::string> argv = {VINTOR_OAK_PATH, "--books", big,        "--from", "4",
+                                           "--to",          "3",       "--ledger", "--out",  out(),
+                                           "--yes",         "--quiet"};
+    std::vector<char*> args;
+    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    char lang[] = "LC_ALL=C.UTF-8";
+    char* env[] = {lang, nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), env), 0);
+    // Interrupt once the report is being written, not before.
+    for (int waited = 0; waited < 20'000 && TemporaryFilesIn(folder_.path()) == 0; ++waited)
+      usleep(500);
+    kill(pid, signal_number);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << status;
+    EXPECT_EQ(TemporaryFilesIn(folder_.path()), 0);
+    EXPECT_EQ(ReadFileBytes(out()), "the old report");
   }
 }
 

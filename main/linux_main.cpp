@@ -148,5 +148,6 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  vintor::os::RemoveTemporariesOnInterrupt();
   return Run(argc, argv);
 }

@@ -119,6 +119,12 @@ class Os {
 // lives for the whole program.
 Os& SystemOs();
 
+// From now on an interrupt (SIGINT, SIGTERM, SIGHUP on POSIX) removes the temporary files
+// that replacement files are writing, then ends the program by the signal as before (exit
+// status 130, 143, 129 in a shell), so the destination keeps its old content and no hidden
+// file is left. Only a kill that cannot be caught leaves one. Does nothing on Windows.
+void RemoveTemporariesOnInterrupt();
+
 // Milliseconds on a clock that never goes back (its start is arbitrary), for throttling
 // what is drawn; not for dates.
 std::int64_t MonotonicMilliseconds();

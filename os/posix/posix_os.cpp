@@ -4,6 +4,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -121,17 +122,55 @@ void SyncFolder(const std::string& folder) {
   CloseDescriptor(fd);
 }
 
+// The temporary files being written now, for a signal handler to remove: fixed slots, so
+// the handler reads nothing but plain memory. A slot is claimed by writing its path and
+// then marking it used; the handler only looks at slots marked used.
+constexpr int kPendingSlots = 8;
+constexpr std::size_t kPendingPathBytes = 4096;
+char pending_paths[kPendingSlots][kPendingPathBytes];
+volatile sig_atomic_t pending_used[kPendingSlots];
+
+int RegisterPending(const std::string& path) {
+  if (path.size() >= kPendingPathBytes) return -1;
+  for (int slot = 0; slot < kPendingSlots; ++slot) {
+    if (pending_used[slot]) continue;
+    path.copy(pending_paths[slot], path.size());
+    pending_paths[slot][path.size()] = '\0';
+    pending_used[slot] = 1;
+    return slot;
+  }
+  return -1;  // more files at once than slots: those are left to the destructor alone
+}
+
+void UnregisterPending(int slot) {
+  if (slot >= 0) pending_used[slot] = 0;
+}
+
+extern "C" void RemovePendingAndDie(int signal_number) {
+  for (int slot = 0; slot < kPendingSlots; ++slot) {
+    if (pending_used[slot]) ::unlink(pending_paths[slot]);
+  }
+  // Ended by the signal itself, so the shell sees 128 + its number (130 for Ctrl-C).
+  ::signal(signal_number, SIG_DFL);
+  ::raise(signal_number);
+}
+
 class PosixReplacementFile : public ReplacementFile {
  public:
-  PosixReplacementFile(int fd, std::string temp_path, std::string target_path)
+  // pending_slot is the file's registration for interrupts (RegisterPending), or -1.
+  PosixReplacementFile(int fd, std::string temp_path, std::string target_path, int pending_slot)
       : writer_(fd, /*sync_on_close=*/true),
         temp_path_(std::move(temp_path)),
-        target_path_(std::move(target_path)) {}
+        target_path_(std::move(target_path)),
+        pending_slot_(pending_slot) {}
 
   ~PosixReplacementFile() override {
-    if (committed_) return;
-    writer_.Close();
-    ::unlink(temp_path_.c_str());
+    if (!committed_) {
+      writer_.Close();
+      ::unlink(temp_path_.c_str());
+    }
+    // Only now: an interrupt before this point finds the file registered.
+    UnregisterPending(pending_slot_);
   }
 
   bool Append(std::string_view bytes) override { return writer_.Append(bytes); }
@@ -143,6 +182,8 @@ class PosixReplacementFile : public ReplacementFile {
     // names the new, still empty file after a power cut.
     if (!writer_.Close()) return false;
     if (::rename(temp_path_.c_str(), target_path_.c_str()) != 0) return false;
+    UnregisterPending(pending_slot_);
+    pending_slot_ = -1;
     committed_ = true;
     SyncFolder(FolderOf(target_path_));
     return true;
@@ -152,6 +193,7 @@ class PosixReplacementFile : public ReplacementFile {
   DescriptorWriter writer_;
   std::string temp_path_;
   std::string target_path_;
+  int pending_slot_;
   bool committed_ = false;
 };
 
@@ -260,7 +302,15 @@ class PosixOs : public Os {
     std::string native;
     if (!ToNativePath(path, &native)) return nullptr;
     std::string temp_path;
+    // Interrupts wait while the file is created and registered, so none can come between
+    // the two and leave the file behind.
+    sigset_t interrupts, before;
+    sigemptyset(&interrupts);
+    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&interrupts, signal_number);
+    ::sigprocmask(SIG_BLOCK, &interrupts, &before);
     const int fd = CreateSiblingTemporary(native, &temp_path);
+    const int pending_slot = fd >= 0 ? RegisterPending(temp_path) : -1;
+    ::sigprocmask(SIG_SETMASK, &before, nullptr);
     if (fd < 0) return nullptr;
     // A replaced file keeps its permissions (a settings file made read-only for others
     // stays so); a new file gets the umask's.
@@ -268,7 +318,8 @@ class PosixOs : public Os {
     if (::stat(native.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
       ::fchmod(fd, status.st_mode & 07777);
     }
-    return std::make_unique<PosixReplacementFile>(fd, std::move(temp_path), std::move(native));
+    return std::make_unique<PosixReplacementFile>(fd, std::move(temp_path), std::move(native),
+                                                  pending_slot);
   }
 
   bool RemoveFile(const std::string& path) override {
@@ -387,6 +438,18 @@ class PosixOs : public Os {
 };
 
 }  // namespace
+
+void RemoveTemporariesOnInterrupt() {
+  struct sigaction action {};
+  action.sa_handler = RemovePendingAndDie;
+  sigemptyset(&action.sa_mask);
+  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    // A signal the caller's parent chose to ignore stays ignored.
+    struct sigaction before {};
+    if (::sigaction(signal_number, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+    ::sigaction(signal_number, &action, nullptr);
+  }
+}
 
 std::int64_t MonotonicMilliseconds() {
   // <chrono> does not compile with the CP932 execution charset, so the clock is read directly.

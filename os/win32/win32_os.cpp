@@ -356,6 +356,10 @@ class Win32Os : public Os {
 
 }  // namespace
 
+void RemoveTemporariesOnInterrupt() {
+  // A Windows program is not interrupted by signals; closing it ends it through the run.
+}
+
 std::int64_t MonotonicMilliseconds() {
   return static_cast<std::int64_t>(GetTickCount64());
 }
