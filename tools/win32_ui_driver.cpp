@@ -529,9 +529,10 @@ class HostWindow {
       return RegisterClassW(&window_class);
     }();
     (void)registered;
-    // In the middle of the screen: the exporter centres its windows on the host's.
-    const int width = 320;
-    const int height = 200;
+    // In the middle of the screen: the exporter centres its windows on the host's. As large
+    // as a host's main window is, so the progress window, made its child, fits inside.
+    const int width = 640;
+    const int height = 480;
     window_ = CreateWindowExW(0, kClass, L"ホスト", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                               (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr,

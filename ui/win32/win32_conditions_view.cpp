@@ -1,5 +1,6 @@
 #include "ui/win32/win32_conditions_view.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -58,18 +59,34 @@ INT_PTR CALLBACK ConditionsProc(HWND window, UINT message, WPARAM wparam, LPARAM
 }  // namespace
 
 void CenterOnOwnerOrScreen(HWND window) {
-  RECT area;
-  const HWND owner = GetWindow(window, GW_OWNER);
-  if (owner == nullptr || !IsWindowVisible(owner) || !GetWindowRect(owner, &area)) {
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-  }
   RECT own;
   GetWindowRect(window, &own);
   const int width = own.right - own.left;
   const int height = own.bottom - own.top;
-  SetWindowPos(window, nullptr, area.left + (area.right - area.left - width) / 2,
-               area.top + (area.bottom - area.top - height) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  // A window made a child of a host's window is placed in the middle of its client area
+  // (its coordinates count from there), at its top-left corner when it is larger.
+  const HWND parent = GetAncestor(window, GA_PARENT);
+  if (parent != nullptr && parent != GetDesktopWindow()) {
+    RECT client;
+    GetClientRect(parent, &client);
+    SetWindowPos(window, nullptr, std::max(0L, (client.right - width) / 2),
+                 std::max(0L, (client.bottom - height) / 2), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return;
+  }
+
+  RECT screen;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &screen, 0);
+  RECT area = screen;
+  const HWND owner = GetWindow(window, GW_OWNER);
+  if (owner != nullptr && IsWindowVisible(owner)) GetWindowRect(owner, &area);
+  long x = area.left + (area.right - area.left - width) / 2;
+  long y = area.top + (area.bottom - area.top - height) / 2;
+  // Never partly off the screen, whatever the owner's place.
+  x = std::max(screen.left, std::min(x, screen.right - width));
+  y = std::max(screen.top, std::min(y, screen.bottom - height));
+  SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 namespace {

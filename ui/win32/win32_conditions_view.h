@@ -20,7 +20,8 @@ namespace vintor::ui::win32 {
 int RunConditionsDialog(conditions::ConditionsDialog& dialog, HINSTANCE instance);
 
 // Places a window in the middle of its owner, or of the screen's work area when it has no
-// visible owner.
+// visible owner, and always wholly on the screen; a window made a child of another (the
+// progress window inside a host's window) in the middle of its parent's client area.
 void CenterOnOwnerOrScreen(HWND window);
 
 class Win32ConditionsView : public ConditionsView {

@@ -59,6 +59,8 @@ void Win32ProgressView::Repaint(const ProgressState& state) {
 
 void Win32ProgressView::Show(bool visible) {
   if (window_ == nullptr) return;
+  // Placed when shown: a host may have made it a child of its window in the meantime.
+  if (visible) CenterOnOwnerOrScreen(window_);
   ShowWindow(window_, visible ? SW_SHOW : SW_HIDE);
   if (visible) {
     SetForegroundWindow(window_);
