@@ -207,6 +207,7 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
     if (!unwritable_text.empty()) throw RunStopped();
 
     writer.set_notes_flag(notes_enabled);
+    written_.notes = notes_enabled != 0;
     // After the statements, in this order: equity, notes (when enabled), general ledger.
     supplements::EquityStatementSection equity(statement_lines_, equity_kind);
     supplements::NotesSection notes(note_lines_, display_flags, notes_enabled);
@@ -231,6 +232,11 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
     env_.desktop.EndWaitCursor();
     return false;
   }
+
+  written_.path = output_path;
+  written_.cost_schedule = record.has_cost_schedule != 0;
+  written_.equity_kind = equity_kind;
+  written_.ledger = ledger_requested != 0;
 
   // A host dictated the destination: the saved path stays the one the user chose last.
   std::optional<std::string> saved_path;

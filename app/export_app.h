@@ -55,6 +55,15 @@ struct ExportEnvironment {
   ui::ProgressView* progress_view = nullptr;
 };
 
+// What a finished run wrote, for a summary line.
+struct WrittenReport {
+  std::string path;            // CP932
+  bool cost_schedule = false;  // the schedule of cost of goods manufactured
+  std::int16_t equity_kind = 1;
+  bool notes = false;
+  bool ledger = false;
+};
+
 class ExportApp {
  public:
   ExportApp(ExportEnvironment environment, Edition edition);
@@ -75,6 +84,8 @@ class ExportApp {
   const HostHandshake& handshake() const { return handshake_; }
   const statements::StatementLineList& statement_lines() const { return statement_lines_; }
   const supplements::LedgerEntryList& ledger_entries() const { return ledger_entries_; }
+  // What the report holds; meaningful once Start has answered true.
+  const WrittenReport& written_report() const { return written_; }
 
  private:
   // The run itself; Start runs it and turns any error it raises into a failed run.
@@ -103,6 +114,7 @@ class ExportApp {
   std::vector<std::string> note_lines_;
   // The library failures of this run; the first one is what the user is told.
   platform::LibraryFailureLog failures_;
+  WrittenReport written_;
 };
 
 // The warning shown when notes are displayed that the tax application cannot take over;

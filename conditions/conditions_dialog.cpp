@@ -86,7 +86,9 @@ void ConditionsDialog::OnInitDialog(ui::ConditionsView& view) {
 
   SavedConditions working;
   saved_output_path.clear();
-  if (settings_->Read(Key(), &working)) {
+  proposed_from_saved_settings = false;
+  if (!ignore_saved_settings && settings_->Read(Key(), &working)) {
+    proposed_from_saved_settings = true;
     working.output_path = Bounded(working.output_path, path_style_.PathBufferSize());
     saved_output_path = working.output_path;
   } else {

@@ -86,6 +86,12 @@ class ConditionsDialog {
   // bytes; saved again when a host-started run saves its settings.
   std::string saved_output_path;
 
+  // Input: propose from the period and the default folder, not from the saved settings
+  // (a script that wants the defaults). The settings are still saved after an export.
+  bool ignore_saved_settings = false;
+  // Output of OnInitDialog: true when the proposals came from a saved record.
+  bool proposed_from_saved_settings = false;
+
   ui::WindowHandle parent() const { return parent_; }
 
   // --- Operations. ---

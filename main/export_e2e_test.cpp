@@ -302,6 +302,31 @@ TEST_F(ExportTest, AnInterruptDuringTheWriteLeavesTheOldReportAndNoTemporaryFile
   }
 }
 
+// A run says what it is about to do, where each choice came from, and what it wrote.
+TEST_F(ExportTest, EachRunSaysWhatItDidAndWhereItsChoicesCameFrom) {
+  struct Case {
+    std::vector<std::string> options;
+    const char* conditions;  // part of the conditions line
+  } const cases[] = {
+      {{"--from", "4", "--to", "4", "--no-ledger"}, "4月～4月（オプション）"},
+      {{}, "4月～4月（保存された設定）"},
+      {{"--no-saved-settings"}, "4月～3月（既定）"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> options = c.options;
+    options.insert(options.end(), {"--out", out(), "--yes"});
+    const ProgramRun run = Export(VINTOR_OAK_PATH, options);
+    ASSERT_EQ(run.exit_status, 0) << run.errors;
+    EXPECT_NE(run.errors.find(Utf8(c.conditions)), std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find(Utf8("出力: ") + out() + Utf8("（")), std::string::npos)
+        << run.errors;
+  }
+  const ProgramRun quiet =
+      Export(VINTOR_OAK_PATH, {"--out", out(), "--yes", "--quiet", "--from", "4", "--to", "3"});
+  EXPECT_EQ(quiet.errors.find(Utf8("条件:")), std::string::npos) << quiet.errors;
+  EXPECT_EQ(quiet.errors.find(Utf8("出力: ")), std::string::npos) << quiet.errors;
+}
+
 TEST_F(ExportTest, RefusedAndCancelledRunsWriteNothing) {
   struct Case {
     const char* what;

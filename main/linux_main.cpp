@@ -1,6 +1,7 @@
 // The exporter on Linux: the conditions dialog on the terminal, messages on standard
 // error, the books of our own library, and the host "windows" as datagram sockets.
 // Exit status = the run's result code (0 finished, 1 cancelled or refused, 2 failed).
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -52,6 +53,26 @@ class ProgressAwareDesktop : public ui::console::ConsoleDesktop {
  private:
   ui::console::ConsoleProgressView& progress_;
 };
+
+// "出力: FILE（N バイト、貸借対照表・…、科目 N、元帳 N 行、N.NN 秒）", after a finished run.
+std::string SummaryLine(const app::ExportApp& run, std::int64_t elapsed_ms) {
+  const app::WrittenReport& report = run.written_report();
+  std::string sections = "貸借対照表・損益計算書";
+  if (report.cost_schedule) sections += "・製造原価報告書";
+  sections += report.equity_kind == 2 ? "・社員資本等変動計算書" : "・株主資本等変動計算書";
+  if (report.notes) sections += "・注記";
+  if (report.ledger) sections += "・総勘定元帳";
+  std::string native;
+  struct stat status {};
+  const bool sized =
+      text::Cp932ToUtf8(report.path, &native) && ::stat(native.c_str(), &status) == 0;
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%.2f", static_cast<double>(elapsed_ms) / 1000.0);
+  return "出力: " + report.path + "（" +
+         (sized ? std::to_string(status.st_size) + " バイト、" : "") + sections + "、科目 " +
+         std::to_string(run.statement_lines().size()) + "、元帳 " +
+         std::to_string(run.ledger_entries().size()) + " 行、" + seconds + " 秒）\n";
+}
 
 int Run(int argc, char** argv) {
   const ui::console::TerminalCharset charset = ui::console::DetectTerminalCharset();
@@ -128,6 +149,7 @@ int Run(int argc, char** argv) {
                       .path_style = conditions::NativePathStyle(),
                       .show_conditions =
                           [&](conditions::ConditionsDialog& dialog) {
+                            dialog.ignore_saved_settings = options.no_saved_settings;
                             return ui::console::RunConsoleDialog(dialog, desktop, options.choices,
                                                                  interactive);
                           },
@@ -140,8 +162,13 @@ int Run(int argc, char** argv) {
       !ui::console::FromTerminal(*options.handshake, charset, &handshake, &error)) {
     handshake.clear();  // not a usable hand-shake: the run is stand-alone
   }
-  run.Start(handshake);
+  const std::int64_t started_at = os::MonotonicMilliseconds();
+  const bool finished = run.Start(handshake);
+  // Counted before the exit routine frees the lists, shown after it has told the host.
+  const std::string summary =
+      finished && !options.quiet ? SummaryLine(run, os::MonotonicMilliseconds() - started_at) : "";
   run.Exit();
+  if (run.result_code() == app::kResultFinished) terminal.Write(summary);
   return run.result_code();
 }
 

@@ -146,7 +146,31 @@ class Session {
   std::string relative_base_;
 };
 
+// Where a value of the run came from, for the line that says what the run will do.
+std::string Source(bool given, bool interactive, bool saved) {
+  if (given) return "（オプション）";
+  if (interactive) return "（入力）";
+  return saved ? "（保存された設定）" : "（既定）";
+}
+
 }  // namespace
+
+std::string ConditionsLine(conditions::ConditionsDialog& dialog, const ConsoleChoices& choices,
+                           bool interactive) {
+  const bool saved = dialog.proposed_from_saved_settings;
+  const bool members = dialog.equity_statement_kind == 2;
+  const bool host_path = dialog.fixed_destination_mode == 1;
+  return "条件:" + dialog.company_name_text + "、" + dialog.start_month_text + "月～" +
+         dialog.end_month_text + "月" +
+         Source(choices.start_month && choices.end_month, interactive, saved) + "、" +
+         (members ? "社員資本等変動計算書" : "株主資本等変動計算書") +
+         Source(choices.equity_statement_kind.has_value(), interactive, saved) + "、" +
+         (dialog.ledger_requested ? "総勘定元帳あり" : "総勘定元帳なし") +
+         Source(choices.ledger.has_value(), interactive, saved) + "、出力先 " + dialog.output_path +
+         (host_path ? "（呼び出し元）"
+                    : Source(choices.output_path.has_value(), interactive, saved)) +
+         "\n";
+}
 
 int RunConsoleDialog(conditions::ConditionsDialog& dialog, ConsoleDesktop& desktop,
                      const ConsoleChoices& choices, bool interactive) {
@@ -166,7 +190,13 @@ int RunConsoleDialog(conditions::ConditionsDialog& dialog, ConsoleDesktop& deskt
   for (;;) {
     const std::string path_before = view.GetText(control::kPath);
     dialog.Execute();
-    if (view.ended()) return view.result();
+    if (view.ended()) {
+      // Say what the run will do, and where each choice came from: a script that left a
+      // choice out gets the remembered one, which it should see.
+      if (view.result() == kDialogExecuted && !desktop.options().quiet)
+        desktop.terminal().Write(ConditionsLine(dialog, choices, interactive));
+      return view.result();
+    }
     // A failed check has shown its message. Without a user nobody can correct it.
     if (!interactive) break;
     // The focus names the control to correct. It rests on the execute button after the

@@ -71,4 +71,10 @@ class ConsoleConditionsView : public ConditionsView {
 int RunConsoleDialog(conditions::ConditionsDialog& dialog, ConsoleDesktop& desktop,
                      const ConsoleChoices& choices, bool interactive);
 
+// The line a run prints before the export: the company, the range, the equity statement,
+// the ledger and the destination, each with where it came from (option, typed in, saved
+// settings, default, or the host). CP932, ends with a line feed.
+std::string ConditionsLine(conditions::ConditionsDialog& dialog, const ConsoleChoices& choices,
+                           bool interactive);
+
 }  // namespace vintor::ui::console

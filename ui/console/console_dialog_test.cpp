@@ -82,7 +82,10 @@ TEST_F(ConsoleDialogTest, WithoutAUserTheChoicesAndProposalsStand) {
   choices.ledger = false;
   choices.output_path = "/out/kessan.xml";
   EXPECT_EQ(Run(choices, false), kDialogExecuted);
-  EXPECT_EQ(Shown(), "");
+  // One line says what the run will do and where each choice came from.
+  EXPECT_EQ(Shown(), "条件:" + dialog_.company_name_text +
+                         "、4月～3月（既定）、社員資本等変動計算書（オプション）、"
+                         "総勘定元帳なし（オプション）、出力先 /out/kessan.xml（オプション）\n");
   EXPECT_EQ(dialog_.start_month_text, "4");
   EXPECT_EQ(dialog_.end_month_text, "3");
   EXPECT_EQ(dialog_.equity_statement_kind, 2);

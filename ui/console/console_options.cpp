@@ -21,7 +21,8 @@ enum class Option {
   kNo,
   kQuiet,
   kHelp,
-  kVersion
+  kVersion,
+  kNoSavedSettings
 };
 
 struct KnownOption {
@@ -46,6 +47,7 @@ constexpr KnownOption kOptions[] = {
     {"--help", Option::kHelp, false},
     {"-h", Option::kHelp, false},
     {"--version", Option::kVersion, false},
+    {"--no-saved-settings", Option::kNoSavedSettings, false},
 };
 
 const KnownOption* FindOption(std::string_view name) {
@@ -171,6 +173,9 @@ class Parser {
       case Option::kQuiet:
         options_.quiet = true;
         return true;
+      case Option::kNoSavedSettings:
+        options_.no_saved_settings = true;
+        return true;
       case Option::kVersion:
         options_.version = true;
         return true;
@@ -223,7 +228,8 @@ std::string ConsoleUsage(const std::string& program_name) {
          "  --out ファイル    出力先のXMLファイル\n"
          "  --yes             確認にはすべて「はい」と答える\n"
          "  --no              確認にはすべて「いいえ」と答える\n"
-         "  --quiet           お知らせのメッセージを表示しない\n"
+         "  --quiet           お知らせのメッセージと条件・結果の行を表示しない\n"
+         "  --no-saved-settings  前回の設定を使わず、既定の提案から始める\n"
          "  --help            この説明を表示する\n"
          "  --version         版を表示する\n"
          "\n"

@@ -23,6 +23,7 @@ struct ConsoleOptions {
   ConsoleChoices choices;                     // --from --to --equity --ledger --no-ledger --out
   AnswerPolicy answers = AnswerPolicy::kAsk;  // --yes, --no
   bool quiet = false;                         // --quiet
+  bool no_saved_settings = false;             // --no-saved-settings
   bool help = false;                          // --help, -h
   bool version = false;                       // --version
   std::optional<std::string> handshake;       // the last argument, raw bytes
