@@ -178,7 +178,7 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
 
   platform::StFINDINFO find{};
   bool written = false;
-  std::string unwritable_text;
+  std::string failure_detail;
   try {
     // Any library failure while totalling or reading the notes ends the run before a byte
     // of the report is written: a report with some accounts, ledger lines or notes missing
@@ -202,9 +202,9 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
     if (!totalled || aggregator.notes_failed()) throw RunStopped();
 
     // A text no XML file can hold is refused before the file is touched, naming where it is.
-    unwritable_text = supplements::FindUnwritableReportText(
+    failure_detail = supplements::FindUnwritableReportText(
         text::FieldText(record.company_name), statement_lines_, note_lines_, ledger_entries_);
-    if (!unwritable_text.empty()) throw RunStopped();
+    if (!failure_detail.empty()) throw RunStopped();
 
     writer.set_notes_flag(notes_enabled);
     written_.notes = notes_enabled != 0;
@@ -217,6 +217,12 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
     const std::int16_t function_number =
         launched_by_host_ ? handshake_.function_number : kStandAloneFunctionNumber;
     written = writer.WriteReport(output_path, function_number, record);
+    // The file could not be written: the user learns where and, when the system said, why.
+    if (!written) {
+      failure_detail = "出力先 " + output_path;
+      if (const std::string reason = os::LastFailureReason(); !reason.empty())
+        failure_detail += ": " + reason;
+    }
   } catch (const statements::FixedAmountOverflow&) {
     // An amount too large to total: nothing is written, the run fails like a failed write.
     written = false;
@@ -226,7 +232,7 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
 
   if (!written) {
     // The warning is owned by the progress window, which is still up; then it ends.
-    ReportFailure(progress.Handle(), unwritable_text);
+    ReportFailure(progress.Handle(), failure_detail);
     progress.End();
     env_.desktop.RestoreWaitCursor();
     env_.desktop.EndWaitCursor();

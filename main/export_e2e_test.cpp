@@ -327,6 +327,30 @@ TEST_F(ExportTest, EachRunSaysWhatItDidAndWhereItsChoicesCameFrom) {
   EXPECT_EQ(quiet.errors.find(Utf8("出力: ")), std::string::npos) << quiet.errors;
 }
 
+// Messages that send a user to the product's screens, or to books that are not there, get a
+// hint in our own terms on the line after them.
+TEST_F(ExportTest, RefusalsAndMissingBooksComeWithAHintForLinux) {
+  struct Case {
+    std::vector<std::string> options;
+    int status;
+    const char* hint;
+  } const cases[] = {
+      {{"--books", folder_.PathOf("none.db")}, 2, "ヒント: tavrel sample"},
+      {{"--books", books(), "--data", "2"}, 1, "ヒント: 過去実績データ"},
+      {{"--books", books(), "--data", "3"},
+       1,
+       "ヒント: 会計データの companies.csv で companies_act"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> argv = {VINTOR_OAK_PATH};
+    argv.insert(argv.end(), c.options.begin(), c.options.end());
+    argv.insert(argv.end(), {"--out", out(), "--yes"});
+    const ProgramRun run = RunProgram(argv);
+    EXPECT_EQ(run.exit_status, c.status) << run.errors;
+    EXPECT_NE(run.errors.find(Utf8(c.hint)), std::string::npos) << run.errors;
+  }
+}
+
 TEST_F(ExportTest, RefusedAndCancelledRunsWriteNothing) {
   struct Case {
     const char* what;
@@ -365,6 +389,9 @@ TEST_F(ExportTest, AFailedWriteLeavesTheDestinationAsItWas) {
       VINTOR_OAK_PATH, {"--from", "4", "--to", "3", "--ledger", "--out", out(), "--yes"}, limited);
   EXPECT_EQ(run.exit_status, 2) << run.errors;
   EXPECT_NE(run.errors.find(Utf8("XMLファイルの出力に失敗しました。")), std::string::npos);
+  // A line after it says where, and the system's reason.
+  EXPECT_NE(run.errors.find(Utf8("詳細: 出力先 ") + out() + ": File too large"), std::string::npos)
+      << run.errors;
   EXPECT_EQ(ReadFileBytes(out()), before);
   EXPECT_EQ(folder_.Names(), (std::vector<std::string>{"books.db", "out.xml"}));
   EXPECT_EQ(ReadFileBytes(settings("VintorOak.env")), "");

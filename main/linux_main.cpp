@@ -37,6 +37,24 @@ std::string EnvironmentValue(const std::string& name) {
   return cp932;
 }
 
+// A hint for a Linux user after a message that names a screen of the accounting product.
+struct ConsoleHint {
+  const char* message;  // a part of the message's text
+  const char* hint;     // the line shown after it
+};
+constexpr ConsoleHint kHints[] = {
+    {"会社法(H18.5施行)に対応していない",
+     "ヒント: 会計データの companies.csv で companies_act を 1 にして tavrel import "
+     "で読み込み直すと、連携できます。\n"},
+    {"正しい分類に出力することができません",
+     "ヒント: 会計データの accounts.csv で、この科目の character を有形固定資産 "
+     "(0x80848000 のビットを含む値)・無形固定資産 (0x80844000)・投資その他の資産 "
+     "(0x80842000) のいずれかにして tavrel import で読み込み直してください。\n"},
+    {"過去実績データは",
+     "ヒント: 過去実績データ (companies.csv の introduction_month が 99) は出力できません。"
+     "tavrel select --user 利用者 --data 番号 で別の会計データを選んでください。\n"},
+};
+
 // Message boxes print below the progress line instead of running into it.
 class ProgressAwareDesktop : public ui::console::ConsoleDesktop {
  public:
@@ -47,7 +65,13 @@ class ProgressAwareDesktop : public ui::console::ConsoleDesktop {
   int ShowMessage(platform::WindowHandle owner, const std::string& text, const std::string& caption,
                   unsigned style) override {
     progress_.ClearLine();
-    return ConsoleDesktop::ShowMessage(owner, text, caption, style);
+    const int answer = ConsoleDesktop::ShowMessage(owner, text, caption, style);
+    // The messages that send the user to the product's screens get, on a line of their
+    // own, what corresponds in our books.
+    for (const ConsoleHint& hint : kHints) {
+      if (text.find(hint.message) != std::string::npos) terminal().Write(hint.hint);
+    }
+    return answer;
   }
 
  private:
@@ -169,6 +193,14 @@ int Run(int argc, char** argv) {
       finished && !options.quiet ? SummaryLine(run, os::MonotonicMilliseconds() - started_at) : "";
   run.Exit();
   if (run.result_code() == app::kResultFinished) terminal.Write(summary);
+  struct stat books_status {};
+  std::string native_books;
+  if (run.result_code() == app::kResultFailed && text::Cp932ToUtf8(books_path, &native_books) &&
+      ::stat(native_books.c_str(), &books_status) != 0) {
+    terminal.Write(
+        "ヒント: tavrel sample でサンプルの会計データを作るか、--books か環境変数 "
+        "TAVREL_BOOKS で会計データのファイルを指定してください。\n");
+  }
   return run.result_code();
 }
 

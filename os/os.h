@@ -119,6 +119,11 @@ class Os {
 // lives for the whole program.
 Os& SystemOs();
 
+// Why the last file operation of this thread that failed did so, in the system's words
+// ("Permission denied", "No space left on device"); empty when none is known. For a line
+// that tells a user what to fix, never for decisions.
+std::string LastFailureReason();
+
 // From now on an interrupt (SIGINT, SIGTERM, SIGHUP on POSIX) removes the temporary files
 // that replacement files are writing, then ends the program by the signal as before (exit
 // status 130, 143, 129 in a shell), so the destination keeps its old content and no hidden

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <random>
@@ -42,11 +43,19 @@ std::string FromNativeName(const std::string& utf8) {
 }
 
 // Writes all bytes, resuming after short writes and interrupted calls.
+// Why the last file operation of this thread failed, in the system's words.
+thread_local std::string last_failure_reason;
+
+void NoteFailure() {
+  last_failure_reason = std::strerror(errno);
+}
+
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t written = ::write(fd, bytes.data(), bytes.size());
     if (written < 0) {
       if (errno == EINTR) continue;
+      NoteFailure();
       return false;
     }
     bytes.remove_prefix(static_cast<std::size_t>(written));
@@ -80,8 +89,14 @@ class DescriptorWriter {
       if (!failed_ && !buffer_.Flush([this](std::string_view b) { return WriteAll(fd_, b); }))
         failed_ = true;
       bool kept = !failed_;
-      if (sync_on_close_ && ::fsync(fd_) != 0) kept = false;
-      if (!CloseDescriptor(fd_)) kept = false;
+      if (sync_on_close_ && ::fsync(fd_) != 0) {
+        NoteFailure();
+        kept = false;
+      }
+      if (!CloseDescriptor(fd_)) {
+        NoteFailure();
+        kept = false;
+      }
       close_result_ = kept;
     }
     return *close_result_;
@@ -181,7 +196,10 @@ class PosixReplacementFile : public ReplacementFile {
     // Close syncs the data before the rename; renaming first could leave a target that
     // names the new, still empty file after a power cut.
     if (!writer_.Close()) return false;
-    if (::rename(temp_path_.c_str(), target_path_.c_str()) != 0) return false;
+    if (::rename(temp_path_.c_str(), target_path_.c_str()) != 0) {
+      NoteFailure();
+      return false;
+    }
     UnregisterPending(pending_slot_);
     pending_slot_ = -1;
     committed_ = true;
@@ -309,6 +327,7 @@ class PosixOs : public Os {
     for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&interrupts, signal_number);
     ::sigprocmask(SIG_BLOCK, &interrupts, &before);
     const int fd = CreateSiblingTemporary(native, &temp_path);
+    if (fd < 0) NoteFailure();
     const int pending_slot = fd >= 0 ? RegisterPending(temp_path) : -1;
     ::sigprocmask(SIG_SETMASK, &before, nullptr);
     if (fd < 0) return nullptr;
@@ -438,6 +457,10 @@ class PosixOs : public Os {
 };
 
 }  // namespace
+
+std::string LastFailureReason() {
+  return last_failure_reason;
+}
 
 void RemoveTemporariesOnInterrupt() {
   struct sigaction action {};

@@ -356,6 +356,11 @@ class Win32Os : public Os {
 
 }  // namespace
 
+std::string LastFailureReason() {
+  // Windows messages are shown by the message boxes of the run; no reason is kept.
+  return {};
+}
+
 void RemoveTemporariesOnInterrupt() {
   // A Windows program is not interrupted by signals; closing it ends it through the run.
 }
