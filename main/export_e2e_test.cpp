@@ -351,6 +351,26 @@ TEST_F(ExportTest, RefusalsAndMissingBooksComeWithAHintForLinux) {
   }
 }
 
+// Under --strict a report written with warnings (the sample's unclassified fixed asset and
+// unsupported note) ends with 3; without warnings, or without --strict, with 0.
+TEST_F(ExportTest, StrictRunsTellAReportWrittenWithWarnings) {
+  struct Case {
+    std::vector<std::string> options;
+    int status;
+  } const cases[] = {
+      {{"--strict"}, 3},
+      {{}, 0},
+      {{"--strict", "--data", "4", "--from", "1", "--to", "12"}, 0},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> options = c.options;
+    options.insert(options.end(), {"--out", out(), "--yes"});
+    const ProgramRun run = Export(VINTOR_OAK_PATH, options);
+    EXPECT_EQ(run.exit_status, c.status) << run.errors;
+    EXPECT_FALSE(ReadFileBytes(out()).empty());
+  }
+}
+
 TEST_F(ExportTest, RefusedAndCancelledRunsWriteNothing) {
   struct Case {
     const char* what;

@@ -30,6 +30,9 @@ namespace {
 
 using namespace vintor;
 
+// The exit status of a finished run that showed warnings, under --strict.
+constexpr int kResultWrittenWithWarnings = 3;
+
 std::string EnvironmentValue(const std::string& name) {
   const char* value = std::getenv(name.c_str());
   std::string cp932;
@@ -65,6 +68,7 @@ class ProgressAwareDesktop : public ui::console::ConsoleDesktop {
   int ShowMessage(platform::WindowHandle owner, const std::string& text, const std::string& caption,
                   unsigned style) override {
     progress_.ClearLine();
+    if (counting_warnings_ && style == ui::kWarning) ++warnings_;
     const int answer = ConsoleDesktop::ShowMessage(owner, text, caption, style);
     // The messages that send the user to the product's screens get, on a line of their
     // own, what corresponds in our books.
@@ -74,8 +78,14 @@ class ProgressAwareDesktop : public ui::console::ConsoleDesktop {
     return answer;
   }
 
+  // Warnings are counted once the dialog has ended: those of the export itself.
+  void CountWarnings() { counting_warnings_ = true; }
+  int warnings() const { return warnings_; }
+
  private:
   ui::console::ConsoleProgressView& progress_;
+  bool counting_warnings_ = false;
+  int warnings_ = 0;
 };
 
 // "出力: FILE（N バイト、貸借対照表・…、科目 N、元帳 N 行、N.NN 秒）", after a finished run.
@@ -174,8 +184,10 @@ int Run(int argc, char** argv) {
                       .show_conditions =
                           [&](conditions::ConditionsDialog& dialog) {
                             dialog.ignore_saved_settings = options.no_saved_settings;
-                            return ui::console::RunConsoleDialog(dialog, desktop, options.choices,
-                                                                 interactive);
+                            const int result = ui::console::RunConsoleDialog(
+                                dialog, desktop, options.choices, interactive);
+                            desktop.CountWarnings();
+                            return result;
                           },
                       .progress_view = &progress_view},
                      main::ThisEdition());
@@ -193,6 +205,10 @@ int Run(int argc, char** argv) {
       finished && !options.quiet ? SummaryLine(run, os::MonotonicMilliseconds() - started_at) : "";
   run.Exit();
   if (run.result_code() == app::kResultFinished) terminal.Write(summary);
+  // A report written with warnings (unclassified fixed assets, notes the tax application
+  // cannot take over) is a finished run; a script that asks to be told gets status 3.
+  if (options.strict && run.result_code() == app::kResultFinished && desktop.warnings() > 0)
+    return kResultWrittenWithWarnings;
   struct stat books_status {};
   std::string native_books;
   if (run.result_code() == app::kResultFailed && text::Cp932ToUtf8(books_path, &native_books) &&

@@ -22,7 +22,8 @@ enum class Option {
   kQuiet,
   kHelp,
   kVersion,
-  kNoSavedSettings
+  kNoSavedSettings,
+  kStrict
 };
 
 struct KnownOption {
@@ -48,6 +49,7 @@ constexpr KnownOption kOptions[] = {
     {"-h", Option::kHelp, false},
     {"--version", Option::kVersion, false},
     {"--no-saved-settings", Option::kNoSavedSettings, false},
+    {"--strict", Option::kStrict, false},
 };
 
 const KnownOption* FindOption(std::string_view name) {
@@ -173,6 +175,9 @@ class Parser {
       case Option::kQuiet:
         options_.quiet = true;
         return true;
+      case Option::kStrict:
+        options_.strict = true;
+        return true;
       case Option::kNoSavedSettings:
         options_.no_saved_settings = true;
         return true;
@@ -230,6 +235,7 @@ std::string ConsoleUsage(const std::string& program_name) {
          "  --no              確認にはすべて「いいえ」と答える\n"
          "  --quiet           お知らせのメッセージと条件・結果の行を表示しない\n"
          "  --no-saved-settings  前回の設定を使わず、既定の提案から始める\n"
+         "  --strict          警告のあった出力を終了状態 3 で知らせる\n"
          "  --help            この説明を表示する\n"
          "  --version         版を表示する\n"
          "\n"
@@ -237,7 +243,8 @@ std::string ConsoleUsage(const std::string& program_name) {
          "提案どおりとし、答えのない確認は「いいえ」とします。\n"
          "呼び出し元の引数: ウィンドウ番号,メッセージ番号,機能番号,[出力先]\n"
          "\n"
-         "終了状態: 0 出力した  1 中止した・対象外  2 失敗した・コマンド行の誤り\n";
+         "終了状態: 0 出力した  1 中止した・対象外  2 失敗した・コマンド行の誤り\n"
+         "          3 警告つきで出力した (--strict のとき)\n";
 }
 
 }  // namespace vintor::ui::console

@@ -24,6 +24,7 @@ struct ConsoleOptions {
   AnswerPolicy answers = AnswerPolicy::kAsk;  // --yes, --no
   bool quiet = false;                         // --quiet
   bool no_saved_settings = false;             // --no-saved-settings
+  bool strict = false;                        // --strict: a report with warnings exits 3
   bool help = false;                          // --help, -h
   bool version = false;                       // --version
   std::optional<std::string> handshake;       // the last argument, raw bytes
