@@ -53,6 +53,21 @@ bool Exists(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Asking for help must never start an hour of benchmark.
+  for (int k = 1; k < argc; ++k) {
+    if (std::strcmp(argv[k], "--help") == 0 || std::strcmp(argv[k], "-h") == 0) {
+      std::fputs(
+          "usage: export_bench [--ledger] [--accounts N] [--lines M] [--books FILE] [--out FILE]\n "
+          " exports a generated company in process (generated into FILE on first use) and prints\n "
+          " the time, the repaints asked for and the repaints drawn\n",
+          stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[k], "--version") == 0) {
+      std::puts("export_bench 21.00.03");
+      return 0;
+    }
+  }
   int accounts = 3000;
   int lines = 1'000'000;
   std::string books_path = "/tmp/vintor-books-bench.db";

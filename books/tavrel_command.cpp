@@ -46,6 +46,7 @@ bool ParseNumber(const std::map<std::string, std::string>& options, const std::s
 
 std::string TavrelUsage() {
   return "usage: tavrel [--books FILE] COMMAND\n"
+         "       tavrel --help | --version\n"
          "\n"
          "commands:\n"
          "  sample                          import the sample company installed with tavrel\n"
@@ -69,6 +70,10 @@ bool ParseTavrelArguments(const std::vector<std::string>& arguments, TavrelComma
     const std::string& argument = arguments[k];
     if (argument == "--help" || argument == "-h") {
       command->action = TavrelAction::kHelp;
+      return true;
+    }
+    if (argument == "--version") {
+      command->action = TavrelAction::kVersion;
       return true;
     }
     if (!argument.starts_with("--")) {

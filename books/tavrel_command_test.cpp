@@ -35,6 +35,7 @@ TEST(TavrelCommandTest, ParsesEveryCommand) {
 
   const Case cases[] = {
       {{"--help"}, make(TavrelAction::kHelp)},
+      {{"--version"}, make(TavrelAction::kVersion)},
       {{"import", "-h"}, make(TavrelAction::kHelp)},
       {{"sample"}, make(TavrelAction::kSample)},
       {{"list"}, make(TavrelAction::kList)},

@@ -127,8 +127,9 @@ const Company* FindCompany(const BooksData& data, std::int32_t data_number) {
 // of whoever reads it: the exporter makes its own folder current.
 std::string AbsolutePath(os::Os& os, const std::string& path) {
 #ifdef _WIN32
-  const bool absolute = (path.size() > 2 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) ||
-                        path.rfind("\\\\", 0) == 0;
+  const bool absolute =
+      (path.size() > 2 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) ||
+      path.rfind("\\\\", 0) == 0;
   constexpr char kSeparator = '\\';
 #else
   const bool absolute = !path.empty() && path.front() == '/';
@@ -217,6 +218,7 @@ int Run(os::Os& os, const TavrelCommand& command) {
   const std::string path = AbsolutePath(os, resolved);
   switch (command.action) {
     case TavrelAction::kHelp:
+    case TavrelAction::kVersion:
       Print(stdout, TavrelUsage());
       return kDone;
     case TavrelAction::kSample:
@@ -273,6 +275,10 @@ int main(int argc, char** argv) {
   }
   if (command.action == TavrelAction::kHelp) {
     Print(stdout, TavrelUsage());
+    return kDone;
+  }
+  if (command.action == TavrelAction::kVersion) {
+    Print(stdout, "tavrel 21.00.03 (books format 1)\n");
     return kDone;
   }
   return Run(vintor::os::SystemOs(), command);

@@ -44,15 +44,19 @@ struct Options {
   std::string raw_handshake;
   std::string record;
   std::vector<char*> program;  // PROGRAM and ARGS
+  std::string info;            // "--help" or "--version" when asked
 };
 
+constexpr int kUsageError = 2;
+constexpr const char* kUsage =
+    "usage: vintor_test_host [--window N] [--message M] [--function F] [--path P]\n"
+    "                        [--raw-handshake TEXT] [--record FILE] -- PROGRAM [ARGS...]\n"
+    "       vintor_test_host --help | --version\n";
+
+// A command line that cannot be read: status 2, as for every program of the project.
 int Usage(const char* why) {
-  fprintf(stderr,
-          "vintor_test_host: %s\n"
-          "usage: vintor_test_host [--window N] [--message M] [--function F] [--path P]\n"
-          "                        [--raw-handshake TEXT] [--record FILE] -- PROGRAM [ARGS...]\n",
-          why);
-  return kHostFailed;
+  fprintf(stderr, "vintor_test_host: %s\n%s", why, kUsage);
+  return kUsageError;
 }
 
 int Fail(const std::string& what) {
@@ -65,6 +69,10 @@ bool ParseOptions(int argc, char** argv, Options* options, const char** why) {
   for (; k < argc; ++k) {
     const std::string name = argv[k];
     if (name == "--") break;
+    if (name == "--help" || name == "--version") {
+      options->info = name;
+      return true;
+    }
     if (k + 1 >= argc) {
       *why = "an option lacks its value";
       return false;
@@ -212,6 +220,14 @@ int main(int argc, char** argv) {
   Options options;
   const char* why = nullptr;
   if (!ParseOptions(argc, argv, &options, &why)) return Usage(why);
+  if (options.info == "--help") {
+    fputs(kUsage, stdout);
+    return 0;
+  }
+  if (options.info == "--version") {
+    puts("vintor_test_host 21.00.03");
+    return 0;
+  }
   if (options.window.empty()) options.window = std::to_string(getpid());
   if (!IsWindowNumber(options.window)) return Usage("the window is not a decimal number");
 
