@@ -271,6 +271,7 @@ void ExportApp::FillDialog(conditions::ConditionsDialog& dialog,
       failures_.Record("ClSysUser::GetSelectedNo", code2);
   }
   dialog.user_id = text::FieldText(user_id);
+  dialog.data_id = text::FieldText(record.data_id);
   dialog.selection_numbers = {first, second};
   dialog.past_results_flag = record.introduction_month == 99 ? 1 : 0;
   dialog.fixed_output_path = launched_by_host_ ? handshake_.output_path : std::string();

@@ -76,6 +76,8 @@ class ConditionsDialog {
   std::string fixed_output_path;
   // Input: the current user's identifier, at most 64 bytes.
   std::string user_id;
+  // Input: the data ID of the selected company (for a view that proposes a file name).
+  std::string data_id;
   // Output: 1 shareholders' equity, 2 members' equity statement.
   std::int16_t equity_statement_kind = 0;
   // Output: 1 when the general ledger is wanted, else 0.

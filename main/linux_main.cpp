@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -158,6 +159,13 @@ int Run(int argc, char** argv) {
   books_path = ui::console::MakeAbsolute(books_path, started_in);
 
   const bool interactive = ui::console::StandardInputIsTerminal();
+  // Questions and prompts reach the user at the terminal even when standard error goes to
+  // a log file.
+  std::ofstream controlling_terminal;
+  if (interactive && isatty(STDERR_FILENO) != 1) {
+    controlling_terminal.open("/dev/tty");
+    if (controlling_terminal.is_open()) terminal.set_prompt_stream(&controlling_terminal);
+  }
   ui::console::ConsoleProgressView progress_line(STDERR_FILENO, options.quiet, charset);
   ui::ThrottledProgressView progress_view(progress_line, os::MonotonicMilliseconds);
   ProgressAwareDesktop desktop(terminal,

@@ -25,10 +25,12 @@ const char* KindPrefix(unsigned style) {
 }
 
 bool IsYes(const std::string& answer) {
-  return answer == "y" || answer == "Y" || answer == "yes" || answer == "YES" || answer == "Yes";
+  return answer == "y" || answer == "Y" || answer == "yes" || answer == "YES" || answer == "Yes" ||
+         answer == "はい";
 }
 bool IsNo(const std::string& answer) {
-  return answer == "n" || answer == "N" || answer == "no" || answer == "NO" || answer == "No";
+  return answer == "n" || answer == "N" || answer == "no" || answer == "NO" || answer == "No" ||
+         answer == "いいえ";
 }
 
 }  // namespace
@@ -49,7 +51,8 @@ int ConsoleDesktop::ShowMessage(WindowHandle, const std::string& text, const std
     if (!(notice && options_.quiet)) terminal_.Write(KindPrefix(style) + text + "\n");
     return kAnswerOk;
   }
-  terminal_.Write(KindPrefix(style) + text + "\n");
+  // The question goes where the answer prompt goes, so a user always sees what is asked.
+  terminal_.WritePrompt(KindPrefix(style) + text + "\n");
   return Answer();
 }
 
@@ -78,6 +81,7 @@ int ConsoleDesktop::Answer() {
     if (terminal_.Ask("[y/n]: ", &answer) == Terminal::ReadResult::kEnd) return kAnswerNo;
     if (IsYes(answer)) return kAnswerYes;
     if (IsNo(answer)) return kAnswerNo;
+    terminal_.WritePrompt("y（はい）か n（いいえ）で答えてください。\n");
   }
 }
 

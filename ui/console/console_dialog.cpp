@@ -1,5 +1,7 @@
 #include "ui/console/console_dialog.h"
 
+#include <cstdlib>
+
 #include "text/cp932.h"
 
 namespace vintor::ui::console {
@@ -12,6 +14,24 @@ class Session {
       : view_(view),
         terminal_(desktop.terminal()),
         relative_base_(desktop.options().relative_base) {}
+
+  // The proposal "<folder>*.xml" is a filter for the Windows save dialog; a terminal has
+  // none, and Enter would hand the filter to the destination checks. The console proposes
+  // a file there instead, named after the company's data and the period's end.
+  void ProposeFile(const conditions::ConditionsDialog& dialog) {
+    const std::string path = view_.GetText(control::kPath);
+    constexpr std::string_view kFilter = "*.xml";
+    if (!view_.IsEnabled(control::kPath) || !path.ends_with(kFilter)) return;
+    std::string name;
+    for (const char c : dialog.data_id) {
+      const bool plain = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
+                         (c >= 'a' && c <= 'z') || c == '-' || c == '_';
+      name += plain ? c : '_';
+    }
+    if (name.empty()) name = "kessansho";
+    name += "-" + std::to_string(dialog.period_end_date) + ".xml";
+    view_.SetText(control::kPath, path.substr(0, path.size() - kFilter.size()) + name);
+  }
 
   void Apply(const ConsoleChoices& choices) {
     if (choices.start_month) view_.SetText(control::kStartMonth, *choices.start_month);
@@ -28,8 +48,8 @@ class Session {
   }
 
   void ShowHeading() {
-    terminal_.Write("事業所名:" + view_.GetText(control::kCompanyName) + "\n");
-    terminal_.Write("会計期間:" + view_.GetText(control::kPeriod) + "\n");
+    terminal_.WritePrompt("事業所名:" + view_.GetText(control::kCompanyName) + "\n");
+    terminal_.WritePrompt("会計期間:" + view_.GetText(control::kPeriod) + "\n");
   }
 
   // Asks for the values the command line left open; false when input ended.
@@ -76,7 +96,7 @@ class Session {
         view_.SetText(id, answer);
         return true;
       }
-      terminal_.Write("月は数字" + std::to_string(limit) + "桁までで入力してください。\n");
+      terminal_.WritePrompt("月は数字" + std::to_string(limit) + "桁までで入力してください。\n");
     }
   }
 
@@ -94,7 +114,7 @@ class Session {
         SetEquity(answer == "2" ? 2 : 1);
         return true;
       }
-      terminal_.Write("1 か 2 を入力してください。\n");
+      terminal_.WritePrompt("1 か 2 を入力してください。\n");
     }
   }
 
@@ -104,11 +124,13 @@ class Session {
       std::string answer;
       if (!AskLine("総勘定元帳の情報を出力する (y/n) [" + current + "]: ", &answer)) return false;
       if (answer.empty()) return true;
-      if (answer == "y" || answer == "n") {
-        view_.SetChecked(control::kLedger, answer == "y");
+      const bool yes = answer == "y" || answer == "yes" || answer == "はい";
+      const bool no = answer == "n" || answer == "no" || answer == "いいえ";
+      if (yes || no) {
+        view_.SetChecked(control::kLedger, yes);
         return true;
       }
-      terminal_.Write("y か n を入力してください。\n");
+      terminal_.WritePrompt("y か n を入力してください。\n");
     }
   }
 
@@ -117,12 +139,20 @@ class Session {
       std::string answer;
       if (!AskLine("出力先 [" + view_.GetText(control::kPath) + "]: ", &answer)) return false;
       if (answer.empty()) return true;
+      // ~ is the home folder, as in a shell.
+      if (answer == "~" || answer.starts_with("~/")) {
+        if (const char* home = std::getenv("HOME"); home != nullptr && *home == '/') {
+          std::string cp932;
+          if (FromTerminal(home, terminal_.charset(), &cp932, nullptr))
+            answer = cp932 + answer.substr(1);
+        }
+      }
       const int limit = view_.Limit(control::kPath);
       if (limit == 0 || CharacterCount(answer) <= static_cast<std::size_t>(limit)) {
         view_.SetText(control::kPath, MakeAbsolute(answer, relative_base_));
         return true;
       }
-      terminal_.Write("出力先は" + std::to_string(limit) + "文字までで入力してください。\n");
+      terminal_.WritePrompt("出力先は" + std::to_string(limit) + "文字までで入力してください。\n");
     }
   }
 
@@ -179,6 +209,7 @@ int RunConsoleDialog(conditions::ConditionsDialog& dialog, ConsoleDesktop& deskt
   if (view.ended()) return view.result();
 
   Session session(view, desktop);
+  session.ProposeFile(dialog);
   session.Apply(choices);
   if (interactive) {
     session.ShowHeading();

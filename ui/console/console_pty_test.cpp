@@ -9,6 +9,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <iostream>
 #include <string>
 
@@ -26,14 +27,28 @@ std::string Utf8(std::u8string_view text) {
   return std::string(text.begin(), text.end());
 }
 
+// How the child is set up: standard error sent to a log (questions and prompts then go to
+// the controlling terminal, as the program does), and an existing destination file.
+struct ChildSetup {
+  bool stderr_to_log = false;
+  bool destination_exists = false;
+};
+
 // The child: an April-to-March company, the output folder /out on an in-memory disk, and
 // the real destination checks.
-[[noreturn]] void RunDialogOnTerminal() {
+[[noreturn]] void RunDialogOnTerminal(ChildSetup setup) {
   conditions::FakePeriodLibrary library;
   os::FakeOs os(os::FakeOs::PathRules::kPosix);
   os.AddFolder("/out");
+  if (setup.destination_exists) os.ReplaceFileAtomically("/out/kessan.xml", "old");
   conditions::MemorySettingsStore store;
   Terminal terminal(std::cin, std::cerr, TerminalCharset::kUtf8);
+  std::ofstream controlling_terminal;
+  if (setup.stderr_to_log) {
+    controlling_terminal.open("/dev/tty");
+    terminal.set_prompt_stream(&controlling_terminal);
+    if (std::freopen("/dev/null", "w", stderr) == nullptr) _exit(3);
+  }
   ConsoleDesktop desktop(terminal, {AnswerPolicy::kAsk, true, false, "/"});
   conditions::ConditionsDialog dialog(library, os, desktop, conditions::PosixPathStyle(), store,
                                       conditions::CheckDestination, 0);
@@ -48,17 +63,18 @@ std::string Utf8(std::u8string_view text) {
   choices.ledger = true;
   choices.output_path = "/out/kessan.xml";
   const int result = RunConsoleDialog(dialog, desktop, choices, true);
-  std::cerr << "result " << result << " months " << dialog.start_month_text << "-"
-            << dialog.end_month_text << std::endl;
+  (setup.stderr_to_log ? static_cast<std::ostream&>(controlling_terminal) : std::cerr)
+      << "result " << result << " months " << dialog.start_month_text << "-"
+      << dialog.end_month_text << std::endl;
   _exit(result == kDialogExecuted ? 0 : 1);
 }
 
 // The parent's end of the terminal.
 class PtySession {
  public:
-  PtySession() {
+  explicit PtySession(ChildSetup setup = {}) {
     pid_ = forkpty(&master_, nullptr, nullptr, nullptr);
-    if (pid_ == 0) RunDialogOnTerminal();
+    if (pid_ == 0) RunDialogOnTerminal(setup);
   }
   ~PtySession() {
     if (pid_ > 0 && !reaped_) {
@@ -156,6 +172,25 @@ TEST(ConsolePtyTest, EndOfInputOnTheTerminalCancels) {
   ASSERT_TRUE(session.WaitFor(Utf8(u8"情報: ｢決算書｣の集計を中止します。"))) << session.output();
   ASSERT_TRUE(session.WaitFor("result 1003")) << session.output();
   EXPECT_EQ(session.ExitStatus(), 1) << session.output();
+}
+
+// With standard error in a log, the questions still reach the user at the terminal, and
+// はい answers them as y does; a wrong answer says what the right ones are.
+TEST(ConsolePtyTest, QuestionsReachTheTerminalWhenErrorsGoToALog) {
+  PtySession session({.stderr_to_log = true, .destination_exists = true});
+  ASSERT_TRUE(session.started());
+  ASSERT_TRUE(session.WaitFor(Utf8(u8"集計期間の開始月 [4]: "))) << session.output();
+  session.Type("");
+  ASSERT_TRUE(session.WaitFor(Utf8(u8"集計期間の終了月 [3]: "))) << session.output();
+  session.Type("");
+  ASSERT_TRUE(session.WaitFor(Utf8(u8"確認: "))) << session.output();
+  ASSERT_TRUE(session.WaitFor("[y/n]: ")) << session.output();
+  session.Type("x");
+  ASSERT_TRUE(session.WaitFor(Utf8(u8"y（はい）か n（いいえ）で答えてください。")))
+      << session.output();
+  session.Type(Utf8(u8"はい"));
+  ASSERT_TRUE(session.WaitFor("result 1002 months 4-3")) << session.output();
+  EXPECT_EQ(session.ExitStatus(), 0) << session.output();
 }
 
 }  // namespace

@@ -140,9 +140,15 @@ void Terminal::Write(std::string_view cp932) {
   out_.flush();
 }
 
+void Terminal::WritePrompt(std::string_view cp932) {
+  std::ostream& to = prompts_ != nullptr ? *prompts_ : out_;
+  to << ToTerminal(cp932, charset_);
+  to.flush();
+}
+
 Terminal::ReadResult Terminal::Ask(std::string_view prompt, std::string* answer) {
   for (;;) {
-    Write(prompt);
+    WritePrompt(prompt);
     std::string line;
     if (!std::getline(in_, line)) {
       Write("\n");

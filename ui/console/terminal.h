@@ -49,6 +49,11 @@ class Terminal {
 
   // Writes CP932 text, converted, and flushes.
   void Write(std::string_view cp932);
+  // Writes a question or a prompt: to the prompt stream when one is set, else like Write.
+  void WritePrompt(std::string_view cp932);
+  // Where questions and prompts go instead of out (not owned; null for out): the
+  // controlling terminal when out is redirected, so "2>log" cannot hide a question.
+  void set_prompt_stream(std::ostream* prompts) { prompts_ = prompts; }
 
   enum class ReadResult { kLine, kEnd };
   // Shows the prompt and reads one line (without its line end) as CP932. A line that does
@@ -58,6 +63,7 @@ class Terminal {
  private:
   std::istream& in_;
   std::ostream& out_;
+  std::ostream* prompts_ = nullptr;
   TerminalCharset charset_;
 };
 
