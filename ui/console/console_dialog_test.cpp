@@ -112,7 +112,7 @@ TEST_F(ConsoleDialogTest, AsksForWhatIsOpenAndAgainForTheFieldToCorrect) {
 }
 
 TEST_F(ConsoleDialogTest, EmptyAnswersKeepTheProposalsAndBadOnesAreAskedAgain) {
-  EXPECT_EQ(Run({}, true, "123\nx\n\n\n3\n\nyes\n\nout.xml\n"), kDialogExecuted);
+  EXPECT_EQ(Run({}, true, "123\nx\n\n\n3\n\nok\n\nout.xml\n"), kDialogExecuted);
   const std::string shown = Shown();
   EXPECT_TRUE(Contains(shown, "月は数字2桁までで入力してください。"));
   EXPECT_TRUE(Contains(shown, "1 か 2 を入力してください。"));
