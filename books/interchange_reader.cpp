@@ -68,21 +68,54 @@ bool InterchangeReader::Fail(std::string_view file, int line, std::string_view m
   return false;
 }
 
+namespace {
+
+// True when the bytes are well-formed UTF-8.
+bool IsUtf8(std::string_view bytes) {
+  for (std::size_t k = 0; k < bytes.size();) {
+    const auto lead = static_cast<unsigned char>(bytes[k]);
+    const std::size_t length = lead < 0x80         ? 1
+                               : (lead >> 5) == 6  ? 2
+                               : (lead >> 4) == 14 ? 3
+                               : (lead >> 3) == 30 ? 4
+                                                   : 0;
+    if (length == 0 || k + length > bytes.size()) return false;
+    for (std::size_t c = 1; c < length; ++c) {
+      if ((static_cast<unsigned char>(bytes[k + c]) & 0xC0) != 0x80) return false;
+    }
+    k += length;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool InterchangeReader::LoadText(std::string_view file, std::string* cp932) {
   std::string utf8;
   const std::string path = JoinPath(folder_, file);
   if (!os_.ReadWholeFile(path, &utf8)) {
     return Fail(file, 0, os_.FileExists(path) ? "cannot be read" : "is missing");
   }
-  if (utf8.starts_with("\xEF\xBB\xBF")) return Fail(file, 1, "starts with a byte-order mark");
-  if (text::Utf8ToCp932(utf8, cp932)) return true;
+  // Spreadsheets save "CSV UTF-8" with a byte-order mark; it is no part of the text.
+  std::string_view text = utf8;
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  if (text::Utf8ToCp932(text, cp932)) return true;
+  // A file a spreadsheet saved in the Japanese code page: say how to save it as UTF-8
+  // rather than name a byte that is no fault of the data.
+  std::string as_utf8;
+  if (!IsUtf8(text) && text::Cp932ToUtf8(text, &as_utf8)) {
+    return Fail(file, 0,
+                "is Shift_JIS (CP932) text, not UTF-8: save it as UTF-8 (\"CSV UTF-8\" in a "
+                "spreadsheet, or iconv -f CP932 -t UTF-8)");
+  }
+  const std::string utf8_text(text);
   // Only on failure: convert line by line to name the line and the character.
   std::size_t start = 0;
-  for (int line = 1; start <= utf8.size(); ++line) {
-    std::size_t end = utf8.find('\n', start);
-    if (end == std::string::npos) end = utf8.size();
+  for (int line = 1; start <= utf8_text.size(); ++line) {
+    std::size_t end = utf8_text.find('\n', start);
+    if (end == std::string::npos) end = utf8_text.size();
     std::string converted, problem;
-    if (!text::Utf8ToCp932(std::string_view(utf8).substr(start, end - start), &converted,
+    if (!text::Utf8ToCp932(std::string_view(utf8_text).substr(start, end - start), &converted,
                            &problem)) {
       return Fail(file, line, problem);
     }

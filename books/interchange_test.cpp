@@ -245,7 +245,10 @@ const Refusal kRefusals[] = {
      "journal.csv:3: a quoted field is never closed"},
     {"journal.csv", 3, u8"1,2,1,1310001,1000,100,1110000,1100,0,預\"入",
      "journal.csv:3: a double quote inside an unquoted field"},
-    {"books.csv", 1, u8"\uFEFFcurrent_user", "books.csv:1: starts with a byte-order mark"},
+    // A file saved in the Japanese code page (株式会社 in CP932 bytes).
+    {"companies.csv", 2, u8"1,C001,\x8A\x94\x8E\xAE\x89\xEF\x8E\xD0,20240401,20250331,1,1,0,1,0",
+     "companies.csv: is Shift_JIS (CP932) text, not UTF-8: save it as UTF-8 (\"CSV UTF-8\" in a "
+     "spreadsheet, or iconv -f CP932 -t UTF-8)"},
     {"books.csv", 2, u8"u1\nu1", "books.csv:3: only one row may follow the header"},
     // Values.
     {"vouchers.csv", 2, u8"1,x1,1,20240401,0",
@@ -456,6 +459,14 @@ TEST_F(InterchangeTest, RefusesOpeningsThatDoNotBalance) {
 
 TEST_F(InterchangeTest, RefusesControlCharactersInEveryTextField) {
   ExpectRefusals(os_, kControlCharacters);
+}
+
+TEST_F(InterchangeTest, AcceptsAByteOrderMarkAsSpreadsheetsWriteIt) {
+  Folder folder = kMinimal;
+  folder["books.csv"] = u8"\uFEFF" + folder["books.csv"];
+  BooksData data;
+  std::string error;
+  EXPECT_TRUE(Import(folder, &data, &error)) << error;
 }
 
 TEST_F(InterchangeTest, RefusesAFolderWithoutATable) {

@@ -21,6 +21,7 @@ const std::map<std::string, ActionInfo, std::less<>>& Actions() {
   static const std::map<std::string, ActionInfo, std::less<>> actions = {
       {"sample", {TavrelAction::kSample, 0, {}, {}}},
       {"import", {TavrelAction::kImport, 1, {}, {}}},
+      {"check", {TavrelAction::kCheck, 1, {}, {}}},
       {"export", {TavrelAction::kExport, 1, {}, {}}},
       {"generate", {TavrelAction::kGenerate, 0, {"accounts", "lines"}, {"seed"}}},
       {"list", {TavrelAction::kList, 0, {}, {}}},
@@ -52,6 +53,7 @@ std::string TavrelUsage() {
          "  sample                          import the sample company installed with tavrel\n"
          "                                  and select it for the current user\n"
          "  import DIR                      replace the books with the folder DIR\n"
+         "  check DIR                       check the folder DIR as import does, writing nothing\n"
          "  export DIR                      write the books into the folder DIR\n"
          "  generate --accounts N --lines M [--seed S]\n"
          "                                  replace the books with a generated company\n"

@@ -14,7 +14,17 @@
 
 namespace vintor::books {
 
-enum class TavrelAction { kHelp, kVersion, kSample, kImport, kExport, kGenerate, kList, kSelect };
+enum class TavrelAction {
+  kHelp,
+  kVersion,
+  kSample,
+  kImport,
+  kCheck,
+  kExport,
+  kGenerate,
+  kList,
+  kSelect
+};
 
 struct TavrelCommand {
   TavrelAction action = TavrelAction::kHelp;
