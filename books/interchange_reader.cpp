@@ -136,20 +136,35 @@ bool InterchangeReader::ReadTable(std::string_view file, const Columns& columns,
       !std::equal(columns.begin(), columns.end(), record.fields.begin())) {
     return Fail(file, 1, "the header must be \"" + Join(columns) + "\"");
   }
+  // Every faulty row of the table is reported (up to kMaxReportedRows), so a folder kept in
+  // a spreadsheet is mended in one go; the tables after it are not read, since their rows
+  // refer to this one's.
+  std::vector<std::string> problems;
+  bool more = false;
   while (csv.Next(&record)) {
+    if (problems.size() == kMaxReportedRows) {
+      more = true;
+      break;
+    }
     if (record.fields.size() != columns.size()) {
-      return Fail(file, record.line,
-                  std::to_string(record.fields.size()) + " fields, " +
-                      std::to_string(columns.size()) + " expected");
+      Fail(file, record.line,
+           std::to_string(record.fields.size()) + " fields, " + std::to_string(columns.size()) +
+               " expected");
+      problems.push_back(error_);
+      continue;
     }
     InterchangeRow row(file, record, columns);
-    if (!(this->*handler)(row)) {
-      error_ = row.error();
-      return false;
-    }
+    if (!(this->*handler)(row)) problems.push_back(row.error());
   }
-  if (csv.failed()) return Fail(file, csv.problem_line(), csv.problem());
-  return true;
+  if (csv.failed() && !more) {
+    Fail(file, csv.problem_line(), csv.problem());
+    problems.push_back(error_);
+  }
+  if (problems.empty()) return true;
+  error_.clear();
+  for (const std::string& problem : problems) error_ += (error_.empty() ? "" : "\n") + problem;
+  if (more) error_ += "\n" + std::string(file) + ": more rows were not checked";
+  return false;
 }
 
 bool InterchangeReader::FindCompany(InterchangeRow& row, std::int32_t data_number,

@@ -1,9 +1,9 @@
 // The import half of the interchange format (see interchange.h): reads the tables of a
 // folder in a fixed order (companies, accounts, openings, vouchers, journal, users, books,
-// eras, folders, then the notes texts), checks every row as it goes and stops at the first
-// problem. Checks that need a whole table (a sub-account's main account, the accounts a
-// formula names, the balance of a company's openings, a voucher's lines and balance) run
-// when that table has been read.
+// eras, folders, then the notes texts) and checks every row. Every faulty row of the first
+// table that has one is reported, up to kMaxReportedRows; the tables after it are not read. Checks
+// that need a whole table (a sub-account's main account, the accounts a formula names, the balance
+// of a company's openings, a voucher's lines and balance) run when that table has been read.
 #pragma once
 
 #include <cstdint>
@@ -22,11 +22,14 @@ namespace vintor::books {
 
 class InterchangeReader {
  public:
+  // The faulty rows of one table reported at most.
+  static constexpr std::size_t kMaxReportedRows = 20;
+
   // os is not owned and must outlive the reader.
   InterchangeReader(os::Os& os, std::string folder) : os_(os), folder_(std::move(folder)) {}
 
-  // One reader reads once. False with *error set on the first problem; *data is then
-  // untouched.
+  // One reader reads once. False with *error set (one "file:line: message" line per
+  // problem); *data is then untouched.
   bool Read(BooksData* data, std::string* error);
 
  private:

@@ -461,6 +461,18 @@ TEST_F(InterchangeTest, RefusesControlCharactersInEveryTextField) {
   ExpectRefusals(os_, kControlCharacters);
 }
 
+// Every faulty row of a table is reported, so a spreadsheet is mended in one go.
+TEST_F(InterchangeTest, ReportsEveryFaultyRowOfATable) {
+  Folder folder = WithLine(kMinimal, "vouchers.csv", 2, u8"1,x1,1,20240401,0");
+  folder = WithLine(folder, "vouchers.csv", 3, u8"1,2,1,20240231,0");
+  BooksData data;
+  std::string error;
+  EXPECT_FALSE(Import(folder, &data, &error));
+  EXPECT_EQ(error,
+            "vouchers.csv:2: journal_key: \"x1\" is not a number\n"
+            "vouchers.csv:3: date: 20240231 is not a calendar date");
+}
+
 TEST_F(InterchangeTest, AcceptsAByteOrderMarkAsSpreadsheetsWriteIt) {
   Folder folder = kMinimal;
   folder["books.csv"] = u8"\uFEFF" + folder["books.csv"];
