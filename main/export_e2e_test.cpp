@@ -236,8 +236,11 @@ TEST_F(ExportTest, FileNamesAndMessagesAreRightInEveryLocale) {
   struct Case {
     const char* locale;
     const char* codeset;  // of arguments and messages
-  } const cases[] = {
-      {"C", "UTF-8"}, {"POSIX", "UTF-8"}, {"C.UTF-8", "UTF-8"}, {"ja_JP.eucJP", "EUC-JP"}};
+  } const cases[] = {{"C", "UTF-8"},
+                     {"POSIX", "UTF-8"},
+                     {"C.UTF-8", "UTF-8"},
+                     {"ja_JP.UTF-8", "UTF-8"},
+                     {"ja_JP.eucJP", "EUC-JP"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.locale);
     if (std::string(c.codeset) == "EUC-JP" && !euc) continue;
