@@ -92,8 +92,9 @@ bool ExportApp::Run(const std::string& arguments) {
   connection.SetAppType(edition_.app_type);
   connection.SetUseDataType(1);
   if (connection.Initiate() != platform::kSuccess) {
-    // The library has said why. No host has been read yet, so none is told; the exit
-    // status still reports the failure instead of a finished run.
+    // The library has said why. A host that started the run waits for its outcome, so it
+    // is still told, although its window was never disabled.
+    launched_by_host_ = ParseHostHandshake(arguments, &handshake_);
     result_code_ = kResultFailed;
     return false;
   }

@@ -2,17 +2,21 @@
 // run fails, and whether it is the first, a middle or the last time that call is made, the
 // run ends as failed (result 2, the failure message and a line naming the call, the host
 // told 2) and writes nothing: the previous report and the saved settings stay as they were.
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <fstream>
 #include <map>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/export_app.h"
 #include "books/books_library.h"
 #include "main/program_runner.h"
 #include "main/scripted_export.h"
+#include "os/call_fault_os.h"
 #include "os/scratch_folder.h"
 #include "platform/fault_injecting_library.h"
 #include "text/encoding.h"
@@ -41,6 +45,18 @@ struct RunOutcome {
   bool injected;
   std::string messages;  // UTF-8
   std::map<std::string, int> calls;
+  int library_calls;
+  int os_calls;
+};
+
+// The faults of one run: one call of the library by name and occurrence, or by its number
+// in the whole run (and optionally every later one), or an Os call by its number.
+struct Faults {
+  platform::testing::InjectedFault named;
+  int library_call = 0;
+  bool library_every_later = false;
+  int os_call = 0;
+  os::FaultSpan os_span = os::FaultSpan::kOnce;
 };
 
 class LibraryFailureRunTest : public ::testing::Test {
@@ -55,28 +71,40 @@ class LibraryFailureRunTest : public ::testing::Test {
 
   // The sample company from April to the end month with the ledger, started by a host.
   RunOutcome Run(const platform::testing::InjectedFault& fault, const char* end_month = "3") {
+    Faults faults;
+    faults.named = fault;
+    return RunWith(faults, end_month);
+  }
+  RunOutcome RunWith(const Faults& faults, const char* end_month) {
     ScriptedDesktop desktop;
     books::BooksOptions options;
     options.books_path = books();
     options.display = desktop.Display();
     books::BooksLibrary books_library(options);
     platform::testing::FaultInjectingLibrary library(books_library);
-    library.Inject(fault);
+    library.Inject(faults.named);
+    if (faults.library_call > 0) {
+      library.FailFromCall(faults.library_call, faults.library_every_later, kInjectedCode);
+    }
+    os::CallFaultOs os(os::SystemOs());
+    if (faults.os_call > 0) os.FailCall(faults.os_call, faults.os_span);
     PostedResult host;
     ui::console::ConsoleChoices choices;
     choices.start_month = "4";
     choices.end_month = end_month;
-    choices.ledger = true;
+    choices.ledger = ledger_;
     choices.output_path = out();
-    app::ExportApp run(ScriptedEnvironment(library, desktop, host, choices),
+    app::ExportApp run(ScriptedEnvironment(library, desktop, host, choices, nullptr, &os),
                        {platform::AppType::kOak, "Tavrel２１ Oak", "VintorOak.env"});
     run.Start("77,1025,9," + out());
     run.Exit();
-    return {run.result_code(), host.posted, library.injected(), desktop.messages(),
-            library.calls()};
+    return {run.result_code(),  host.posted,     library.injected() || os.failed_any(),
+            desktop.messages(), library.calls(), library.total_calls(),
+            os.calls()};
   }
 
   os::ScratchFolder folder_{os::SystemOs()};
+  bool ledger_ = true;
 };
 
 // The run's messages are UTF-8; the program's texts are CP932.
@@ -172,6 +200,76 @@ TEST_F(LibraryFailureRunTest, TextsWithControlCharactersNeverMakeAnIllFormedRepo
       EXPECT_EQ(ReadFileBytes(out()), "the previous report");
     }
   }
+}
+
+// Temporary files a replacement leaves in a folder (named ".~" and six characters).
+std::vector<std::string> TemporariesIn(const std::string& folder) {
+  std::vector<std::string> found;
+  if (DIR* dir = opendir(folder.c_str())) {
+    while (const dirent* entry = readdir(dir)) {
+      if (std::string_view(entry->d_name).substr(0, 2) == ".~") found.emplace_back(entry->d_name);
+    }
+    closedir(dir);
+  }
+  return found;
+}
+
+// The run breaking down at every single point: each call of the library, then each call of
+// the Os (every write of the report included), fails once, and then fails with every call
+// after it. Whatever breaks, the run either succeeds with the very report a clean run
+// writes or fails as a whole: result 2, the host told, the previous report and the settings
+// as they were, no temporary file left behind.
+TEST_F(LibraryFailureRunTest, BreakingDownAtAnyCallNeverLeavesAHalfDoneRun) {
+  ledger_ = false;
+  ASSERT_EQ(Run({}).result, 0);
+  const RunOutcome clean = RunWith({}, "12");
+  ASSERT_EQ(clean.result, 0) << clean.messages;
+  const std::string clean_report = ReadFileBytes(out());
+  ASSERT_EQ(Run({}).result, 0);
+  const std::string saved = ReadFileBytes(settings());
+  const std::string previous = "the previous report";
+  std::ofstream(out(), std::ios::binary | std::ios::trunc) << previous;
+  const std::string settings_folder = folder_.PathOf("vintor-settings");
+
+  std::map<int, int> results;
+  auto check = [&](const Faults& faults, const std::string& what) {
+    SCOPED_TRACE(what);
+    const RunOutcome run = RunWith(faults, "12");
+    ++results[run.result];
+    EXPECT_TRUE(TemporariesIn(folder_.path()).empty());
+    EXPECT_TRUE(TemporariesIn(settings_folder).empty());
+    if (run.result == 0) {
+      EXPECT_EQ(ReadFileBytes(out()), clean_report) << run.messages;
+      std::ofstream(out(), std::ios::binary | std::ios::trunc) << previous;
+      std::ofstream(settings(), std::ios::binary | std::ios::trunc) << saved;
+      return;
+    }
+    // An Os that fails while the destination is checked makes the dialog refuse it, and a
+    // run that cannot ask again is cancelled (1); any other failure fails the run (2).
+    EXPECT_TRUE(run.result == 2 || run.result == 1) << run.messages;
+    EXPECT_EQ(run.posted, run.result);
+    EXPECT_EQ(ReadFileBytes(out()), previous);
+    EXPECT_EQ(ReadFileBytes(settings()), saved);
+  };
+  EXPECT_GT(clean.library_calls, 100);
+  EXPECT_GT(clean.os_calls, 200) << "every write of the report is a call";
+  for (int k = 1; k <= clean.library_calls; ++k) {
+    for (const bool every_later : {false, true}) {
+      Faults faults;
+      faults.library_call = k;
+      faults.library_every_later = every_later;
+      check(faults, "library call " + std::to_string(k) + (every_later ? " on" : ""));
+    }
+  }
+  for (int k = 1; k <= clean.os_calls; ++k) {
+    for (const os::FaultSpan span : {os::FaultSpan::kOnce, os::FaultSpan::kFromThenOn}) {
+      Faults faults;
+      faults.os_call = k;
+      faults.os_span = span;
+      check(faults, "os call " + std::to_string(k) + (span == os::FaultSpan::kOnce ? "" : " on"));
+    }
+  }
+  EXPECT_GT(results[2], results[0]) << "most breakdowns fail the run";
 }
 
 }  // namespace

@@ -20,9 +20,9 @@ books::DisplayFunction ScriptedDesktop::Display() {
 app::ExportEnvironment ScriptedEnvironment(platform::AccountingLibrary& library,
                                            ScriptedDesktop& desktop, ui::HostWindows& hosts,
                                            const ui::console::ConsoleChoices& choices,
-                                           ui::ProgressView* progress_view) {
+                                           ui::ProgressView* progress_view, os::Os* os) {
   return {.library = library,
-          .os = os::SystemOs(),
+          .os = os != nullptr ? *os : os::SystemOs(),
           .desktop = desktop.desktop(),
           .host_windows = hosts,
           .path_style = conditions::NativePathStyle(),

@@ -43,10 +43,12 @@ class ScriptedDesktop {
 };
 
 // The seams of a run on the given library and desktop, with the dialog's choices as a
-// command line gives them. Everything passed in must outlive the run.
+// command line gives them; the system's Os unless another is given. Everything passed in
+// must outlive the run.
 app::ExportEnvironment ScriptedEnvironment(platform::AccountingLibrary& library,
                                            ScriptedDesktop& desktop, ui::HostWindows& hosts,
                                            const ui::console::ConsoleChoices& choices,
-                                           ui::ProgressView* progress_view = nullptr);
+                                           ui::ProgressView* progress_view = nullptr,
+                                           os::Os* os = nullptr);
 
 }  // namespace vintor::main::testing

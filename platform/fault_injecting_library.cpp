@@ -302,6 +302,12 @@ FaultInjectingLibrary::~FaultInjectingLibrary() = default;
 
 int FaultInjectingLibrary::Answer(const char* call, int result) {
   const int occurrence = ++calls_[call];
+  const int index = ++total_calls_;
+  if (fail_from_index_ > 0 &&
+      (index == fail_from_index_ || (fail_every_later_ && index > fail_from_index_))) {
+    injected_ = true;
+    return fail_from_code_;
+  }
   if (!injected_ && occurrence == fault_.occurrence && fault_.call == call) {
     injected_ = true;
     return fault_.code;

@@ -30,6 +30,16 @@ class FaultInjectingLibrary : public AccountingLibrary {
 
   // The fault to inject from now on; a default InjectedFault injects none.
   void Inject(InjectedFault fault) { fault_ = std::move(fault); }
+  // From now on call number index of the whole run (counting every call of every name from
+  // 1) answers code, and with and_every_later every call after it too: the library that
+  // breaks down in the middle of a run.
+  void FailFromCall(int index, bool and_every_later, int code = 7999) {
+    fail_from_index_ = index;
+    fail_every_later_ = and_every_later;
+    fail_from_code_ = code;
+  }
+  // How many calls of any name were made so far.
+  int total_calls() const { return total_calls_; }
   // How often each call was made so far.
   const std::map<std::string, int>& calls() const { return calls_; }
   // True once the injected fault has been answered.
@@ -61,6 +71,10 @@ class FaultInjectingLibrary : public AccountingLibrary {
   InjectedFault fault_;
   bool injected_ = false;
   std::map<std::string, int> calls_;
+  int total_calls_ = 0;
+  int fail_from_index_ = 0;  // 0: no call fails by its number
+  bool fail_every_later_ = false;
+  int fail_from_code_ = 7999;
   std::unique_ptr<ClAccConnect> connection_;
   std::unique_ptr<ClDataMgr> data_manager_;
   std::map<const void*, std::unique_ptr<ClSetBase>> sets_;
