@@ -24,9 +24,21 @@ inline constexpr std::int16_t kStandAloneFunctionNumber = 3;
 // Parses the argument text into *handshake, storing each field as soon as it has been read
 // (so "123,456" sets window and message although it is not valid; the function number
 // stays 3 unless its field is closed by the third comma). True when the text has
-// at least three commas. Numbers are read like atoi; no quoting is recognised. Texts of any
+// at least three commas. A window or message of digits alone up to 4294967295 is read
+// exactly; other numbers are read like atoi. No quoting is recognised. Texts of any
 // length are read whole.
 bool ParseHostHandshake(const std::string& arguments, HostHandshake* handshake);
+
+// Empty when arguments is a hand-shake as a host writes it: at least three commas, the
+// window a decimal number from 1 to 4294967295, the message one from 0 to 4294967295, the
+// function number a decimal integer within 32 bits (an optional minus sign, then digits),
+// and a path without control characters. Otherwise why not (CP932, for a message): texts
+// that ParseHostHandshake would read as some other window, message or path than meant.
+std::string HostHandshakeProblem(const std::string& arguments);
+
+// True when the text's window and message fields are exact (as HostHandshakeProblem wants
+// them) even if the rest is not: a host can then be told that its hand-shake was refused.
+bool HostWindowFieldsAreExact(const std::string& arguments);
 
 // The completion message's first parameter: the function number sign-extended to 32 bits.
 inline std::int32_t CompletionWParam(const HostHandshake& handshake) {

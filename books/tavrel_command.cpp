@@ -6,6 +6,7 @@
 
 #include "books/generator.h"
 #include "books/interchange_fields.h"
+#include "text/control_escapes.h"
 
 namespace vintor::books {
 namespace {
@@ -30,8 +31,10 @@ const std::map<std::string, ActionInfo, std::less<>>& Actions() {
   return actions;
 }
 
-bool Refuse(std::string* error, std::string message) {
-  *error = std::move(message);
+// Messages repeat the arguments, and a control character among them would act on the
+// terminal that shows the message.
+bool Refuse(std::string* error, const std::string& message) {
+  *error = text::EscapeControls(message);
   return false;
 }
 

@@ -12,6 +12,7 @@
 #include "books/interchange.h"
 #include "books/tavrel_command.h"
 #include "os/os.h"
+#include "text/control_escapes.h"
 #include "text/encoding.h"
 
 #ifdef _WIN32
@@ -29,8 +30,10 @@ constexpr int kUsageError = 2;
 
 // Writes CP932 text to a stream in the terminal's charset: UTF-8 on Linux; on Windows the
 // console's own wide characters, or the CP932 bytes themselves when the stream is
-// redirected (the code page of the system the product runs on).
-void Print(std::FILE* stream, const std::string& cp932) {
+// redirected (the code page of the system the product runs on). A control character in
+// a path or a value a message repeats is shown escaped, not acted on; lines stay lines.
+void Print(std::FILE* stream, const std::string& message) {
+  const std::string cp932 = text::EscapeControls(message, text::LineLayout::kKept);
 #ifdef _WIN32
   HANDLE handle = ::GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
   DWORD mode = 0;
@@ -100,7 +103,8 @@ bool Arguments([[maybe_unused]] int argc, [[maybe_unused]] char** argv,
 
 // Writes the books file, creating its folder first when it is missing.
 int Store(os::Os& os, const std::string& path, const BooksData& data) {
-  if (!CreateFoldersFor(os, path)) return Refuse("cannot create the folder " + FolderOf(path));
+  if (!CreateFoldersFor(os, path))
+    return Refuse("cannot create the folder " + text::EscapeControls(FolderOf(path)));
   std::string error;
   if (!WriteBooksFile(os, path, data, &error)) return Refuse(error);
   return kDone;
@@ -183,8 +187,9 @@ int RunSample(os::Os& os, const std::string& path) {
     if (user.user_id == data.current_user) user.selected_data = company.data_number;
   }
   if (const int status = Store(os, path, data); status != kDone) return status;
-  Print(stdout, "the sample books are in " + path + "; user " + data.current_user + " selects " +
-                    std::to_string(company.data_number) + " " + company.name + "\n");
+  Print(stdout, "the sample books are in " + text::EscapeControls(path) + "; user " +
+                    data.current_user + " selects " + std::to_string(company.data_number) + " " +
+                    company.name + "\n");
   return kDone;
 }
 
@@ -241,13 +246,14 @@ int Run(os::Os& os, const TavrelCommand& command) {
       if (!ReadInterchange(os, command.folder, &data, &error)) return Refuse(error);
       GiveSettingsFolder(&data, path);
       if (const int status = Store(os, path, data); status != kDone) return status;
-      Print(stdout, "imported " + Contents(data) + " into " + path + "\n");
+      Print(stdout, "imported " + Contents(data) + " into " + text::EscapeControls(path) + "\n");
       return kDone;
     }
     case TavrelAction::kCheck: {
       BooksData data;
       if (!ReadInterchange(os, command.folder, &data, &error)) return Refuse(error);
-      Print(stdout, command.folder + ": fit to import: " + Contents(data) + "\n");
+      Print(stdout,
+            text::EscapeControls(command.folder) + ": fit to import: " + Contents(data) + "\n");
       return kDone;
     }
     case TavrelAction::kExport: {
@@ -268,7 +274,7 @@ int Run(os::Os& os, const TavrelCommand& command) {
       BooksData data;
       if (ReadBooksFile(path, &data, &error)) {
         if (const Company* company = FindCompany(data, command.data_number)) {
-          Print(stdout, "user " + command.user_id + " selects " +
+          Print(stdout, "user " + text::EscapeControls(command.user_id) + " selects " +
                             std::to_string(company->data_number) + " " + company->name + "\n");
         }
       }

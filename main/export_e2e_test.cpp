@@ -585,11 +585,25 @@ TEST_F(HandshakeTest, AFailedRunTellsTheHostTwo) {
   EXPECT_EQ(record, Expected(2, 7));
 }
 
-TEST_F(HandshakeTest, WithoutAValidHandshakeNoHostIsTold) {
-  const std::string record =
-      RunHosted("4242,1024,7", {"--from", "4", "--to", "3", "--out", out(), "--yes"});
-  EXPECT_EQ(record, "exit 0\n") << last_run_.errors;
-  EXPECT_NE(Report().find("<FUNCTIONID>3</FUNCTIONID>"), std::string::npos);
+// A hand-shake no host would write is refused before the run starts, never run without:
+// a host whose window and message are exact still hears that it failed.
+TEST_F(HandshakeTest, AHandshakeNoHostWouldWriteIsRefused) {
+  struct Case {
+    std::string handshake;
+    const char* record;
+  } const cases[] = {
+      {"4242,1024,7", "enable\npost 1024 3 2\nexit 2\n"},
+      {"4242,1024,7,/tmp/a\x1B[2J.xml", "enable\npost 1024 7 2\nexit 2\n"},
+      {"4242x,1024,7,", "exit 2\n"},
+  };
+  for (const Case& c : cases) {
+    const std::string record =
+        RunHosted(c.handshake, {"--from", "4", "--to", "3", "--out", out(), "--yes"});
+    EXPECT_EQ(record, c.record) << last_run_.errors;
+    EXPECT_NE(last_run_.errors.find(Utf8("呼び出し元の引数を読めません")), std::string::npos);
+    EXPECT_EQ(last_run_.errors.find('\x1B'), std::string::npos) << last_run_.errors;
+    EXPECT_EQ(Report(), "");
+  }
 }
 
 // A command line that cannot be read is a failure (2), not a cancellation; a host it names
@@ -598,6 +612,12 @@ TEST_F(HandshakeTest, AnUnreadableCommandLineFailsAndStillTellsTheHost) {
   const std::string record = RunHosted("4242,1024,7,", {"--frob"});
   EXPECT_EQ(record, "enable\npost 1024 7 2\nexit 2\n") << last_run_.errors;
   EXPECT_NE(last_run_.errors.find("--frob"), std::string::npos);
+  // An option that would act on the terminal is shown, not passed on.
+  const ProgramRun escaped = RunProgram({VINTOR_OAK_PATH, "--\x1B]0;owned\x07\x1B[2J"});
+  EXPECT_EQ(escaped.exit_status, 2);
+  EXPECT_NE(escaped.errors.find(Utf8("不明なオプションです: ") + "--\\x1B]0;owned\\x07\\x1B[2J\n"),
+            std::string::npos)
+      << escaped.errors;
 
   struct Case {
     std::vector<std::string> argv;

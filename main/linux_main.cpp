@@ -18,6 +18,7 @@
 #include "main/edition.h"
 #include "os/os.h"
 #include "statements/report_writer.h"
+#include "text/control_escapes.h"
 #include "text/encoding.h"
 #include "ui/console/console_desktop.h"
 #include "ui/console/console_dialog.h"
@@ -103,7 +104,7 @@ std::string SummaryLine(const app::ExportApp& run, std::int64_t elapsed_ms) {
       text::Cp932ToUtf8(report.path, &native) && ::stat(native.c_str(), &status) == 0;
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.2f", static_cast<double>(elapsed_ms) / 1000.0);
-  return "出力: " + report.path + "（" +
+  return "出力: " + text::EscapeControls(report.path) + "（" +
          (sized ? std::to_string(status.st_size) + " バイト、" : "") + sections + "、科目 " +
          std::to_string(run.statement_lines().size()) + "、元帳 " +
          std::to_string(run.ledger_entries().size()) + " 行、" + seconds + " 秒）\n";
@@ -123,16 +124,13 @@ int Run(int argc, char** argv) {
   if (!ui::console::ParseConsoleOptions(arguments, started_in, charset, &options, &error)) {
     terminal.Write(error + "\n\n" + ui::console::ConsoleUsage(main::ThisProgramName()));
     // A host that named itself on the command line always hears back, even when the rest
-    // of the line could not be read.
-    ui::console::DatagramHostWindows host_windows;
+    // of the line (its own path, say) could not be read; a window or message that is not
+    // exact might name another window. Both fields are ASCII in every charset.
+    ui::console::DatagramHostWindows host_windows(&terminal);
     for (const std::string& argument : arguments) {
       app::HostHandshake handshake;
-      std::string cp932;
-      if (argument.rfind("-", 0) == 0 ||
-          !ui::console::FromTerminal(argument, charset, &cp932, &error) ||
-          !app::ParseHostHandshake(cp932, &handshake)) {
-        continue;
-      }
+      if (argument.rfind("-", 0) == 0 || !app::HostWindowFieldsAreExact(argument)) continue;
+      app::ParseHostHandshake(argument, &handshake);
       host_windows.Enable(handshake.host_window, true);
       host_windows.PostToWindow(handshake.host_window, handshake.host_message,
                                 app::CompletionWParam(handshake), app::kResultFailed);
@@ -182,7 +180,7 @@ int Run(int argc, char** argv) {
                              const std::string& caption, unsigned style) {
          return desktop.ShowMessage(owner, text, caption, style);
        }});
-  ui::console::DatagramHostWindows host_windows;
+  ui::console::DatagramHostWindows host_windows(&terminal);
 
   app::ExportApp run({.library = library,
                       .os = os,

@@ -113,17 +113,30 @@ bool IsWindowNumber(const std::string& text) {
   return std::stoull(text) <= 0xFFFFFFFFull;
 }
 
-// The folder holds sockets anyone could send to, so it is ours alone; a folder of that
-// name that belongs to someone else is refused rather than used.
-bool PrepareFolder(const std::string& folder) {
-  if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
-  struct stat status {};
-  if (lstat(folder.c_str(), &status) != 0) return false;
-  if (!S_ISDIR(status.st_mode) || status.st_uid != getuid() || (status.st_mode & 0077) != 0) {
-    errno = EPERM;
-    return false;
+// The folder holds sockets anyone could send to, and in /tmp another user may have made it
+// first to listen in: it must be a real folder of ours that nobody else can enter. One
+// that is not is refused, saying why, rather than used. Empty when the folder is ready.
+std::string PrepareFolder(const std::string& folder) {
+  if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+    return "cannot create the socket folder " + folder + ": " + strerror(errno);
+  using Kind = vintor::ui::console::HostPathFacts::Kind;
+  const auto facts = vintor::ui::console::ExamineHostPath(folder);
+  const unsigned uid = static_cast<unsigned>(getuid());
+  std::string problem;
+  if (facts.kind == Kind::kSymbolicLink) {
+    problem = "is a symbolic link";
+  } else if (facts.kind != Kind::kFolder) {
+    problem = "is not a folder";
+  } else if (facts.owner != uid) {
+    problem = "belongs to user " + std::to_string(facts.owner) + ", not to " + std::to_string(uid);
+  } else if ((facts.permission & 077) != 0) {
+    char mode[16];
+    snprintf(mode, sizeof mode, "%04o", facts.permission);
+    problem = std::string("has mode ") + mode + ", not 0700";
   }
-  return true;
+  if (problem.empty()) return {};
+  return "the socket folder " + folder + " " + problem +
+         "; remove it (or make it 0700), or set XDG_RUNTIME_DIR to a folder of your own";
 }
 
 // Binds the window's socket. A socket file left by a host that died is replaced; one that a
@@ -232,7 +245,10 @@ int main(int argc, char** argv) {
   if (!IsWindowNumber(options.window)) return Usage("the window is not a decimal number");
 
   const std::string folder = vintor::ui::console::HostSocketFolderOfEnvironment();
-  if (!PrepareFolder(folder)) return Fail("socket folder " + folder);
+  if (const std::string refusal = PrepareFolder(folder); !refusal.empty()) {
+    fprintf(stderr, "vintor_test_host: %s\n", refusal.c_str());
+    return kHostFailed;
+  }
   const std::string path = folder + "/" + options.window;
   const int socket_fd = BindWindow(path);
   if (socket_fd < 0) return Fail("socket " + path);

@@ -9,7 +9,7 @@ if(NOT WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/console_progress_view.cpp
     ${CMAKE_CURRENT_LIST_DIR}/host_channel.cpp)
   target_link_libraries(vintor_ui_console PUBLIC vintor_options vintor_ui vintor_conditions
-                                                 vintor_text)
+                                                 vintor_text vintor_app)
 
   vintor_add_unit_tests(vintor_ui_console_tests
     SOURCES

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "text/control_escapes.h"
+
 namespace vintor::ui::console {
 namespace {
 
@@ -87,7 +89,8 @@ int ConsoleDesktop::Answer() {
 
 bool ConsoleDesktop::ChooseSaveFile(const SaveFileRequest& request, std::string* path) {
   if (!options_.interactive) return false;
-  terminal_.Write(request.title + " (" + request.initial_folder + request.initial_name + ")\n");
+  terminal_.Write(request.title + " (" +
+                  text::EscapeControls(request.initial_folder + request.initial_name) + ")\n");
   std::string answer;
   if (terminal_.Ask("保存ファイル: ", &answer) == Terminal::ReadResult::kEnd) return false;
   if (answer.empty()) return false;

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "text/control_escapes.h"
 #include "text/cp932.h"
 
 namespace vintor::ui::console {
@@ -137,7 +138,9 @@ class Session {
   bool AskPath() {
     for (;;) {
       std::string answer;
-      if (!AskLine("出力先 [" + view_.GetText(control::kPath) + "]: ", &answer)) return false;
+      if (!AskLine("出力先 [" + text::EscapeControls(view_.GetText(control::kPath)) + "]: ",
+                   &answer))
+        return false;
       if (answer.empty()) return true;
       // ~ is the home folder, as in a shell.
       if (answer == "~" || answer.starts_with("~/")) {
@@ -196,7 +199,8 @@ std::string ConditionsLine(conditions::ConditionsDialog& dialog, const ConsoleCh
          (members ? "社員資本等変動計算書" : "株主資本等変動計算書") +
          Source(choices.equity_statement_kind.has_value(), interactive, saved) + "、" +
          (dialog.ledger_requested ? "総勘定元帳あり" : "総勘定元帳なし") +
-         Source(choices.ledger.has_value(), interactive, saved) + "、出力先 " + dialog.output_path +
+         Source(choices.ledger.has_value(), interactive, saved) + "、出力先 " +
+         text::EscapeControls(dialog.output_path) +
          (host_path ? "（呼び出し元）"
                     : Source(choices.output_path.has_value(), interactive, saved)) +
          "\n";

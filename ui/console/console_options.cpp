@@ -2,6 +2,9 @@
 
 #include <string_view>
 
+#include "app/host_handshake.h"
+#include "text/control_escapes.h"
+
 namespace vintor::ui::console {
 namespace {
 
@@ -63,11 +66,12 @@ bool IsDigits(std::string_view text) {
   return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
-// An argument as a message may show it: converted when it converts, else its bytes.
+// An argument as a message may show it: converted when it converts, else its bytes, and
+// never a control character that the terminal would act on instead of showing.
 std::string Shown(std::string_view argument, TerminalCharset charset) {
   std::string cp932;
   std::string ignored;
-  if (FromTerminal(argument, charset, &cp932, &ignored)) return cp932;
+  if (FromTerminal(argument, charset, &cp932, &ignored)) return text::EscapeControls(cp932);
   std::string escaped;
   for (unsigned char byte : argument) {
     static constexpr char kHex[] = "0123456789ABCDEF";
@@ -120,7 +124,7 @@ class Parser {
       }
       if (!Apply(*known, value)) return false;
     }
-    return true;
+    return !options_.handshake || CheckHandshake(*options_.handshake);
   }
 
  private:
@@ -139,23 +143,28 @@ class Parser {
           return Fail(name + " には64バイトまでの利用者IDを指定してください。");
         return Set(name, &options_.user_id, value);
       case Option::kData:
-        // Data numbers are 32-bit: at most 2147483647.
-        if (!IsDigits(value) || value.size() > 10 || std::stoll(value) > INT32_MAX)
-          return Fail(name + " には会計データの番号を指定してください: " + value);
+        // Data numbers are 32-bit, from 1 to 2147483647; 0 would silently mean the user's
+        // own selection, as if --data had not been given.
+        if (!IsDigits(value) || value.size() > 10 || std::stoll(value) > INT32_MAX ||
+            std::stoll(value) == 0)
+          return Fail(name +
+                      " には会計データの番号を指定してください: " + text::EscapeControls(value));
         return Set(name, &options_.data_number, static_cast<std::int32_t>(std::stoll(value)));
       case Option::kFrom:
       case Option::kTo:
         // The month edits take at most two digits; whether the months make a range is the
         // dialog's check.
         if (!IsDigits(value) || value.size() > 2)
-          return Fail(name + " には月を数字2桁までで指定してください: " + value);
+          return Fail(name +
+                      " には月を数字2桁までで指定してください: " + text::EscapeControls(value));
         return Set(name,
                    known.option == Option::kFrom ? &options_.choices.start_month
                                                  : &options_.choices.end_month,
                    value);
       case Option::kEquity:
         if (value != "1" && value != "2")
-          return Fail(name + " には 1 (株主資本) か 2 (社員資本) を指定してください: " + value);
+          return Fail(name + " には 1 (株主資本) か 2 (社員資本) を指定してください: " +
+                      text::EscapeControls(value));
         return Set(name, &options_.choices.equity_statement_kind, value == "1" ? 1 : 2);
       case Option::kLedger:
       case Option::kNoLedger:
@@ -189,6 +198,18 @@ class Parser {
         return true;
     }
     return true;
+  }
+
+  // A host that hears nothing waits for ever, and a number read as another would tell some
+  // other window: a hand-shake no host would write ends the run before it starts.
+  bool CheckHandshake(const std::string& raw) {
+    std::string cp932;
+    std::string conversion_error;
+    if (!FromTerminal(raw, charset_, &cp932, &conversion_error))
+      return Fail("呼び出し元の引数を扱えません: " + conversion_error);
+    const std::string problem = app::HostHandshakeProblem(cp932);
+    if (problem.empty()) return true;
+    return Fail("呼び出し元の引数を読めません（" + problem + "）: " + Shown(raw, charset_));
   }
 
   template <class T, class V>

@@ -34,8 +34,10 @@ struct ConsoleOptions {
 // hand-shake is not: it stays as given). Paths are made absolute against current_folder
 // (CP932), since the run changes the current folder before it uses them. Options take
 // their value as the next argument or after '='; "--" ends the options. False with *error
-// (CP932, naming the argument) for an unknown option, a missing or malformed value, an
-// option given twice, contradicting options, or more than one other argument.
+// (CP932, naming the argument with its control characters escaped) for an unknown option,
+// a missing or malformed value, an option given twice, contradicting options, more than one
+// other argument, or a hand-shake that does not convert or that no host would write
+// (app::HostHandshakeProblem).
 bool ParseConsoleOptions(const std::vector<std::string>& arguments,
                          const std::string& current_folder, TerminalCharset charset,
                          ConsoleOptions* options, std::string* error);

@@ -61,8 +61,8 @@ TEST(ConsoleOptionsTest, TheLastArgumentIsTheHandshakeAsGiven) {
   const Case cases[] = {
       {{"100,2000,7,"}, "100,2000,7,"},
       {{"--from", "4", "100,2000,7,/tmp/a b.xml"}, "100,2000,7,/tmp/a b.xml"},
-      {{"-5,2000,7,"}, "-5,2000,7,"},
-      {{"--", "--odd,1,2,"}, "--odd,1,2,"},
+      {{"4294967295,2000,-7,"}, "4294967295,2000,-7,"},
+      {{"--", "1,2,3,--odd"}, "1,2,3,--odd"},
       {{Utf8(u8"1,2,3,表")}, Utf8(u8"1,2,3,表")},  // raw: not converted
   };
   for (const Case& c : cases) EXPECT_EQ(Parse(c.arguments).handshake, c.handshake);
@@ -93,10 +93,22 @@ TEST(ConsoleOptionsTest, RefusesBadCommandLinesWithAReason) {
       {{"--quiet=1"}, "--quiet は値をとりません。"},
       {{"--data", "x"}, "--data には会計データの番号を指定してください: x"},
       {{"--data", "2147483648"}, "--data には会計データの番号を指定してください: 2147483648"},
+      {{"--data", "00"}, "--data には会計データの番号を指定してください: 00"},
       {{"--user", std::string(65, 'u')}, "--user には64バイトまでの利用者IDを指定してください。"},
       {{"--out="}, "--out にはファイルを指定してください。"},
       {{"1,2,3,", "4,5,6,"}, "余分な引数があります: 4,5,6,"},
       {{"--out", "\xC3\xA9.xml"}, "--out の値を扱えません: "},
+      // What the message repeats is shown, never acted on by the terminal.
+      {{"--\x1B]0;x\x07"}, "不明なオプションです: --\\x1B]0;x\\x07"},
+      {{"--from", "\x1B[2J"}, "--from には月を数字2桁までで指定してください: \\x1B[2J"},
+      {{"1,2,3,", "a\rb"}, "余分な引数があります: a\\x0Db"},
+      // A hand-shake no host would write, read as another window or not at all.
+      {{"-5,2000,7,"}, "呼び出し元の引数を読めません（ウィンドウ番号は 1 から"},
+      {{"--", "--odd,1,2,"}, "呼び出し元の引数を読めません（ウィンドウ番号は 1 から"},
+      {{"100,2000"}, "呼び出し元の引数を読めません（「ウィンドウ番号,メッセージ番号"},
+      {{"100,2000,7,/tmp/\x1B[2J"},
+       "呼び出し元の引数を読めません（出力先に制御文字があります）: 100,2000,7,/tmp/\\x1B[2J"},
+      {{"1,2,3,\xC3"}, "呼び出し元の引数を扱えません: "},
   };
   for (const Case& c : cases) {
     ConsoleOptions options;

@@ -8,10 +8,18 @@
 //
 // A window without a socket (none bound, the host gone, a path too long for a socket
 // address) is a window that does not exist: the operation does nothing and reports nothing.
+//
+// Without XDG_RUNTIME_DIR the folder lies in /tmp, where any user can create it first and
+// bind sockets in it to hear our process id and outcome. Before each datagram the folder
+// must be a real folder (not a symbolic link) of this user without group or other
+// permission, and the socket a socket of this user; otherwise nothing is ever sent again,
+// and the terminal (when given) says why once. Only this user (or root) can change what is
+// in such a folder, so nobody else can swap the socket between the check and the send.
 #pragma once
 
 #include <string>
 
+#include "ui/console/terminal.h"
 #include "ui/host_windows.h"
 
 namespace vintor::ui::console {
@@ -27,12 +35,32 @@ std::string HostSocketFolderOfEnvironment();
 // The socket of window N in folder: folder/N, N in decimal.
 std::string HostSocketPath(const std::string& folder, WindowHandle window);
 
+// What lstat tells of a place of the channel, as far as the checks need it.
+struct HostPathFacts {
+  enum class Kind { kAbsent, kFolder, kSocket, kSymbolicLink, kOther };
+  Kind kind = Kind::kAbsent;
+  unsigned owner = 0;       // user id
+  unsigned permission = 0;  // the mode's 0777 bits
+};
+
+// The facts of path by lstat (a symbolic link is not followed); kAbsent when there is
+// nothing there or it cannot be examined.
+HostPathFacts ExamineHostPath(const std::string& path);
+
+// Empty when a place of the channel may be used by user uid: of the expected kind (kFolder
+// or kSocket; a symbolic link never is), owned by uid and, for the folder, without any
+// group or other permission. Otherwise why not (CP932, for a "詳細: " line).
+std::string HostPathProblem(const HostPathFacts& facts, HostPathFacts::Kind expected, unsigned uid);
+
 class DatagramHostWindows : public HostWindows {
  public:
   // Sends to the sockets in HostSocketFolderOfEnvironment().
   DatagramHostWindows();
   // Sends to the sockets in folder (tests use a folder of their own).
   explicit DatagramHostWindows(std::string folder);
+  // The same, saying on terminal (not owned, may be null) why a host is not told.
+  explicit DatagramHostWindows(Terminal* terminal);
+  DatagramHostWindows(std::string folder, Terminal* terminal);
   ~DatagramHostWindows() override;
   DatagramHostWindows(const DatagramHostWindows&) = delete;
   DatagramHostWindows& operator=(const DatagramHostWindows&) = delete;
@@ -47,9 +75,14 @@ class DatagramHostWindows : public HostWindows {
 
  private:
   void Send(WindowHandle window, const std::string& text);
+  // True when folder and socket pass HostPathProblem; an absent one is no host, silently,
+  // anything else is refused for good, with the reason on the terminal.
+  bool Trusted(WindowHandle window, const std::string& socket_path);
 
   std::string folder_;
-  int socket_ = -1;  // opened at the first send; -1 while closed or when it cannot be opened
+  Terminal* terminal_ = nullptr;
+  bool refused_ = false;  // a check failed: nothing is sent any more
+  int socket_ = -1;       // opened at the first send; -1 while closed or when it cannot be opened
 };
 
 }  // namespace vintor::ui::console

@@ -11,8 +11,10 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -57,10 +59,11 @@ class HostChannelTest : public testing::Test {
   }
 
   // Binds the socket of window number; -1 on failure.
-  int Bind(WindowHandle number) {
+  int Bind(WindowHandle number) { return BindIn(folder_, number); }
+  static int BindIn(const std::string& folder, WindowHandle number) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    std::strcpy(address.sun_path, HostSocketPath(folder_, number).c_str());
+    std::strcpy(address.sun_path, HostSocketPath(folder, number).c_str());
     const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK, 0);
     if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
       close(fd);
@@ -135,6 +138,103 @@ TEST_F(HostChannelTest, AWindowWithoutASocketIsAWindowThatDoesNotExist) {
     host.Enable(c.window, true);
   }
   EXPECT_EQ(Receive(window_), "(none)");
+}
+
+TEST(HostPathProblemTest, OnlyAFolderOrSocketOfThisUserIsUsed) {
+  using Kind = HostPathFacts::Kind;
+  struct Case {
+    HostPathFacts facts;
+    Kind expected;
+    const char* problem;
+  } const cases[] = {
+      {{Kind::kFolder, 1000, 0700}, Kind::kFolder, ""},
+      {{Kind::kFolder, 1001, 0700}, Kind::kFolder, "ほかの利用者 (uid 1001) のものです。"},
+      {{Kind::kFolder, 1000, 0710},
+       Kind::kFolder,
+       "ほかの利用者も使えるアクセス権 (0710) です。0700 にしてください。"},
+      {{Kind::kSymbolicLink, 1000, 0777}, Kind::kFolder, "シンボリックリンクです。"},
+      {{Kind::kSocket, 1000, 0755}, Kind::kSocket, ""},  // the folder guards the socket
+      {{Kind::kSocket, 1001, 0777}, Kind::kSocket, "ほかの利用者 (uid 1001) のものです。"},
+      {{Kind::kOther, 1000, 0600}, Kind::kSocket, "ソケットではありません。"},
+      {{Kind::kAbsent, 0, 0}, Kind::kSocket, "ありません。"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(HostPathProblem(c.facts, c.expected, 1000), c.problem);
+}
+
+// The folder states a run can meet, made for real: only a folder of ours that nobody else
+// can enter carries datagrams; any other is refused with a line saying why, and nothing is
+// sent any more. (Another owner cannot be made without switching users: the table above.)
+TEST_F(HostChannelTest, SendsOnlyThroughAFolderOfThisUserAlone) {
+  const std::string real = folder_ + "/real";
+  const std::string socket_path = HostSocketPath(real, 42);
+  struct Case {
+    const char* what;
+    std::function<void(const std::string& place)> make;  // makes place, the socket folder
+    bool received;
+    const char* detail;  // the end of the "詳細: " line, or "" for no line
+  } const cases[] = {
+      {"absent", [](const std::string&) {}, false, ""},
+      {"ours 0700", [&](const std::string& p) { ASSERT_EQ(rename(real.c_str(), p.c_str()), 0); },
+       true, ""},
+      {"ours 0755",
+       [&](const std::string& p) {
+         ASSERT_EQ(rename(real.c_str(), p.c_str()), 0);
+         ASSERT_EQ(chmod(p.c_str(), 0755), 0);
+       },
+       false, "はほかの利用者も使えるアクセス権 (0755) です。0700 にしてください。\n"},
+      {"a symbolic link to ours",
+       [&](const std::string& p) { ASSERT_EQ(symlink(real.c_str(), p.c_str()), 0); }, false,
+       "はシンボリックリンクです。\n"},
+      {"a regular file", [](const std::string& p) { fclose(fopen(p.c_str(), "w")); }, false,
+       "はフォルダではありません。\n"},
+      {"ours, the socket a symbolic link to a host's socket",
+       [&](const std::string& p) {
+         ASSERT_EQ(mkdir(p.c_str(), 0700), 0);
+         ASSERT_EQ(symlink(socket_path.c_str(), HostSocketPath(p, 42).c_str()), 0);
+       },
+       false, "/42 はシンボリックリンクです。\n"},
+      {"ours, a regular file for the socket",
+       [&](const std::string& p) {
+         ASSERT_EQ(mkdir(p.c_str(), 0700), 0);
+         fclose(fopen(HostSocketPath(p, 42).c_str(), "w"));
+       },
+       false, "/42 はソケットではありません。\n"},
+  };
+  int number = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_EQ(mkdir(real.c_str(), 0700), 0);
+    const int window = BindIn(real, 42);
+    ASSERT_GE(window, 0);
+    const std::string place = folder_ + "/place" + std::to_string(++number);
+    c.make(place);
+    std::istringstream in;
+    std::ostringstream out;
+    Terminal terminal(in, out, TerminalCharset::kRaw);
+    {
+      DatagramHostWindows host(place, &terminal);
+      host.Enable(42, false);
+      host.PostToWindow(42, 2000, 7, 0);
+    }
+    if (c.received) {
+      EXPECT_EQ(Receive(window), "disable");
+      EXPECT_EQ(Receive(window), "post 2000 7 0");
+    }
+    EXPECT_EQ(Receive(window), "(none)");
+    const std::string said = out.str();
+    if (*c.detail == '\0') {
+      EXPECT_EQ(said, "");
+    } else {
+      EXPECT_EQ(said.rfind("警告: 呼び出し元 (ウィンドウ 42) ", 0), 0u) << said;
+      EXPECT_NE(said.find("\n詳細: " + place), std::string::npos) << said;
+      EXPECT_TRUE(said.ends_with(c.detail)) << said;
+      EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << "said once";
+    }
+    close(window);
+    nftw(
+        real.c_str(), [](const char* path, const struct stat*, int, FTW*) { return remove(path); },
+        8, FTW_DEPTH | FTW_PHYS);
+  }
 }
 
 long long NowMs() {

@@ -9,6 +9,7 @@
 #include <istream>
 #include <ostream>
 
+#include "text/control_escapes.h"
 #include "text/cp932.h"
 #include "text/encoding.h"
 
@@ -135,14 +136,17 @@ bool FromTerminal(std::string_view typed, TerminalCharset charset, std::string* 
 Terminal::Terminal(std::istream& in, std::ostream& out, TerminalCharset charset)
     : in_(in), out_(out), charset_(charset) {}
 
+// Messages name paths and values that come from users and files, some through code that
+// does not know they end up on a terminal: only the line layout of a message is let
+// through as it is, and any other control character is shown instead.
 void Terminal::Write(std::string_view cp932) {
-  out_ << ToTerminal(cp932, charset_);
+  out_ << ToTerminal(text::EscapeControls(cp932, text::LineLayout::kKept), charset_);
   out_.flush();
 }
 
 void Terminal::WritePrompt(std::string_view cp932) {
   std::ostream& to = prompts_ != nullptr ? *prompts_ : out_;
-  to << ToTerminal(cp932, charset_);
+  to << ToTerminal(text::EscapeControls(cp932, text::LineLayout::kKept), charset_);
   to.flush();
 }
 

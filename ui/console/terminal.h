@@ -47,7 +47,8 @@ class Terminal {
 
   TerminalCharset charset() const { return charset_; }
 
-  // Writes CP932 text, converted, and flushes.
+  // Writes CP932 text, converted, and flushes. Control characters other than TAB, LF and
+  // CR before LF are shown escaped (text::EscapeControls), never acted on by the terminal.
   void Write(std::string_view cp932);
   // Writes a question or a prompt: to the prompt stream when one is set, else like Write.
   void WritePrompt(std::string_view cp932);

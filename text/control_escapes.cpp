@@ -1,0 +1,39 @@
+#include "text/control_escapes.h"
+
+#include "text/cp932.h"
+
+namespace vintor::text {
+namespace {
+
+bool IsControl(unsigned char byte) {
+  return byte < 0x20 || byte == 0x7F;
+}
+
+bool Kept(std::string_view text, std::size_t k, LineLayout layout) {
+  if (layout != LineLayout::kKept) return false;
+  return text[k] == '\t' || text[k] == '\n' ||
+         (text[k] == '\r' && k + 1 < text.size() && text[k + 1] == '\n');
+}
+
+}  // namespace
+
+std::string EscapeControls(std::string_view cp932, LineLayout layout) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string shown;
+  shown.reserve(cp932.size());
+  for (std::size_t k = 0; k < cp932.size();) {
+    const std::size_t length = CharacterLengthAt(cp932, k);
+    const auto byte = static_cast<unsigned char>(cp932[k]);
+    if (length == 1 && IsControl(byte) && !Kept(cp932, k, layout)) {
+      shown += "\\x";
+      shown += kHex[byte >> 4];
+      shown += kHex[byte & 0xF];
+    } else {
+      shown.append(cp932, k, length);
+    }
+    k += length;
+  }
+  return shown;
+}
+
+}  // namespace vintor::text
