@@ -561,6 +561,8 @@ class PosixOs : public Os {
   std::unique_ptr<ReplacementFile> OpenReplacement(const std::string& path) override {
     std::string native;
     if (!ToNativePath(path, &native)) return nullptr;
+    // A reason left from an earlier, unrelated failure must not be given for this file.
+    last_failure_reason.clear();
     std::string target;
     if (!ResolveDestination(native, &target)) return nullptr;
     RemoveStaleTemporaries(FolderOf(target));

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <random>
@@ -132,23 +133,21 @@ class Win32WritableFile : public WritableFile {
   HandleWriter writer_;
 };
 
-// The name part of a path, after its last separator.
-std::wstring NameOf(const std::wstring& path) {
-  const std::size_t separator = path.find_last_of(L"\\/");
-  return separator == std::wstring::npos ? path : path.substr(separator + 1);
-}
-
-// Renames the open file to name in its own folder, replacing a file of that name. Done
-// through the handle: the file is never closed between being written and being moved, so
-// nobody can put another file in its place.
-bool RenameOpenFile(HANDLE handle, const std::wstring& name) {
+// Renames the open file to target (a full path in the same folder), replacing a file of
+// that name. Done through the handle: the file is never closed between being written and
+// being moved, so nobody can put another file in its place.
+bool RenameOpenFile(HANDLE handle, const std::wstring& target) {
+  const std::wstring name = QueryString([&](DWORD size, wchar_t* buffer) {
+    return ::GetFullPathNameW(target.c_str(), size, buffer, nullptr);
+  });
+  if (name.empty()) return false;
   const std::size_t name_bytes = name.size() * sizeof(wchar_t);
   std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + name_bytes);
   auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
   info->ReplaceIfExists = TRUE;
   info->RootDirectory = nullptr;
   info->FileNameLength = static_cast<DWORD>(name_bytes);
-  std::copy(name.begin(), name.end(), info->FileName);
+  std::memcpy(info->FileName, name.data(), name_bytes);
   return ::SetFileInformationByHandle(handle, FileRenameInfo, info,
                                       static_cast<DWORD>(buffer.size())) != 0;
 }
@@ -180,7 +179,7 @@ class Win32ReplacementFile : public ReplacementFile {
     // The data is flushed before the move, so the target never names a file whose content
     // is still only in the cache.
     if (!writer_.Flush()) return false;
-    if (!RenameOpenFile(writer_.handle(), NameOf(target_path_))) return false;
+    if (!RenameOpenFile(writer_.handle(), target_path_)) return false;
     committed_ = true;
     writer_.Close();
     closed_ = true;
