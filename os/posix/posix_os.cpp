@@ -256,7 +256,8 @@ bool ResolveDestination(const std::string& path, std::string* file) {
     std::string target(static_cast<std::size_t>(status.st_size > 0 ? status.st_size : 255) + 1,
                        '\0');
     const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
-    if (length < 0 || static_cast<std::size_t>(length) >= target.size()) {
+    if (length == 0) errno = ENOENT;  // a link that leads nowhere
+    if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) {
       NoteFailure();
       return false;
     }
