@@ -309,6 +309,28 @@ TEST_F(SystemOsTest, AFifoIsNotReadAndAHeldLockIsNotHadTwice) {
 }
 #endif
 
+#ifdef _WIN32
+// The temporary file is shared with nobody until it has been moved: nobody can rename it
+// away or open it to put other bytes in the report's place.
+TEST_F(SystemOsTest, NobodyCanTakeTheTemporaryFileWhileItIsWritten) {
+  std::unique_ptr<ReplacementFile> file = os_.OpenReplacement(PathOf("target.txt"));
+  ASSERT_NE(file, nullptr);
+  ASSERT_TRUE(file->Append("our report") && file->Close());
+  const Names names = scratch_.Names();
+  ASSERT_EQ(names.size(), 1u);
+  std::wstring temporary;
+  ASSERT_TRUE(text::Cp932ToUtf16(PathOf(names[0]), &temporary));
+  const HANDLE other = ::CreateFileW(temporary.c_str(), DELETE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_EQ(other, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(os_.MoveFileOver(PathOf(names[0]), PathOf("elsewhere.txt")));
+  EXPECT_TRUE(file->Commit());
+  EXPECT_EQ(Read(PathOf("target.txt")), "our report");
+  EXPECT_EQ(scratch_.Names(), Names{"target.txt"});
+}
+#endif
+
 TEST_F(SystemOsTest, FoldersAreCreatedAndRemovedOnce) {
   const std::string folder = PathOf("表");
   EXPECT_TRUE(os_.CreateFolder(folder));
