@@ -248,9 +248,11 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
   // A host dictated the destination: the saved path stays the one the user chose last.
   std::optional<std::string> saved_path;
   if (!launched_by_host_) saved_path = output_path;
-  dialog.WriteSavedSettings(static_cast<std::int16_t>(start_month),
-                            static_cast<std::int16_t>(end_month), equity_kind, ledger_requested,
-                            saved_path);
+  if (!dialog.WriteSavedSettings(static_cast<std::int16_t>(start_month),
+                                 static_cast<std::int16_t>(end_month), equity_kind,
+                                 ledger_requested, saved_path)) {
+    written_.settings_failure = dialog.SettingsWriteFailure();
+  }
   progress.End();
   env_.desktop.RestoreWaitCursor();
   env_.desktop.ShowMessage(progress.Handle(), kFinished, kTitle, ui::kInformation);

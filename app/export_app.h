@@ -62,6 +62,9 @@ struct WrittenReport {
   std::int16_t equity_kind = 1;
   bool notes = false;
   bool ledger = false;
+  // Why the choices could not be saved for the next run ("<file>: <reason>"); empty when
+  // they were. The report is written either way.
+  std::string settings_failure;
 };
 
 class ExportApp {

@@ -47,7 +47,7 @@ ConditionsDialog::ConditionsDialog(platform::AccountingLibrary& library, os::Os&
       desktop_(desktop),
       path_style_(path_style),
       owned_settings_(std::make_unique<FileSettingsStore>(library, os, path_style,
-                                                          std::move(settings_file_name))),
+                                                          std::move(settings_file_name), &desktop)),
       settings_(owned_settings_.get()),
       check_destination_(CheckDestination),
       parent_(parent) {}

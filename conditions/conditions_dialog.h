@@ -129,10 +129,11 @@ class ConditionsDialog {
 
   // Saves the choices of a successful export for this user and data. Without a path (a
   // run started by a host) the record keeps saved_output_path. False when nothing was
-  // saved; the caller has nothing to report either way.
+  // saved; SettingsWriteFailure then says why ("<file>: <reason>"), for the run to tell.
   bool WriteSavedSettings(std::int16_t start_month, std::int16_t end_month,
                           std::int16_t equity_statement_kind, std::int32_t ledger_flag,
                           const std::optional<std::string>& output_path);
+  std::string SettingsWriteFailure() const { return settings_->WriteFailure(); }
 
  private:
   SettingsKey Key() const;

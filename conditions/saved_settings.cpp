@@ -1,5 +1,6 @@
 #include "conditions/saved_settings.h"
 
+#include <memory>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -72,7 +73,14 @@ std::string SavedSettings::FilePath() const {
   return folder_ + file_name_;
 }
 
-bool SavedSettings::Read(SavedConditions* conditions) const {
+std::string SavedSettings::LockPath() const {
+  return FilePath() + ".lock";
+}
+
+bool SavedSettings::Read(SavedConditions* conditions, os::TrustVerdict* trust) const {
+  const os::TrustVerdict verdict = os_.TrustOf(FilePath());
+  if (trust != nullptr) *trust = verdict;
+  if (verdict != os::TrustVerdict::kTrusted) return false;
   std::string contents;
   if (!os_.ReadWholeFile(FilePath(), &contents)) return false;
   const std::size_t at = FindRecord(contents, key_);
@@ -89,23 +97,36 @@ bool SavedSettings::Read(SavedConditions* conditions) const {
   return true;
 }
 
-bool SavedSettings::Write(const SavedConditions& conditions) const {
-  if (folder_.empty()) return false;
+bool SavedSettings::Write(const SavedConditions& conditions, std::string* failure) const {
+  const std::string file = FilePath();
+  const auto fail = [&](const std::string& reason) {
+    if (failure != nullptr) *failure = file + ": " + reason;
+    return false;
+  };
+  // The reason the Os gives, else a general one (Windows keeps none).
+  const auto fail_with_system_reason = [&](const char* otherwise) {
+    const std::string reason = os::LastFailureReason();
+    return fail(reason.empty() ? otherwise : reason);
+  };
+  if (folder_.empty()) return fail("設定フォルダが指定されていません");
   const std::string record =
       key_ + std::to_string(conditions.start_month) + "/" + std::to_string(conditions.end_month) +
       "/" + std::to_string(conditions.equity_statement_kind) + "/" +
       std::to_string(conditions.ledger_flag) + "/" + conditions.output_path + kLineFeed;
   if (record.find(kLineFeed) != record.size() - 1 || record.find('\0') != std::string::npos) {
-    return false;
+    return fail("改行を含む値は保存できません");
   }
   if (!style_.IsExistingFolder(folder_, os_) && !style_.CreateFolderChain(folder_, os_)) {
-    return false;
+    return fail("設定フォルダを作成できません");
   }
 
-  const std::string file = FilePath();
+  // Another run that saves now would otherwise read the same old file, and the second
+  // replace would drop the first one's record.
+  const std::unique_ptr<os::HeldLock> lock = os_.LockFile(LockPath(), kLockWaitMilliseconds);
+  if (lock == nullptr) return fail_with_system_reason("ほかの実行が使用中です");
   std::string contents;
   if (os_.FileExists(file)) {
-    if (!os_.ReadWholeFile(file, &contents)) return false;
+    if (!os_.ReadWholeFile(file, &contents)) return fail_with_system_reason("読み込めません");
     for (std::size_t at = FindRecord(contents, key_); at != std::string::npos;
          at = FindRecord(contents, key_, at)) {
       contents.erase(at, RecordLength(contents, at));
@@ -114,7 +135,8 @@ bool SavedSettings::Write(const SavedConditions& conditions) const {
     if (!contents.empty() && contents.back() != kLineFeed) contents.push_back(kLineFeed);
   }
   contents += record;
-  return os_.ReplaceFileAtomically(file, contents);
+  if (!os_.ReplaceFileAtomically(file, contents)) return fail_with_system_reason("書き込めません");
+  return true;
 }
 
 }  // namespace vintor::conditions

@@ -10,11 +10,17 @@
 //    taken from (nor cut into) the record of user "admin";
 //  - the file is replaced atomically (os::Os::ReplaceFileAtomically): a failure or a kill
 //    at any moment leaves the old file or the new one, never a missing or half-written
-//    file;
+//    file; the destination rules of the Os apply (a FIFO, a folder or someone else's file
+//    in a shared folder is never replaced);
+//  - runs that save at the same time take turns: the read, the change and the replace
+//    happen under the lock of the file "<file>.lock" beside it, so no record is lost;
+//  - a file that other users can change is not believed (os::JudgeTrust): its records
+//    could send the user's next export anywhere;
 //  - files of any size are handled (offsets are not limited to 16 bits);
 //  - a key keeps one record: a write drops every earlier record of its key.
 //
-// Nothing here reports to the user: the export has already succeeded when a write fails.
+// Nothing here talks to the user; Read and Write say why they found or saved nothing, for
+// the caller to tell.
 #pragma once
 
 #include <cstdint>
@@ -47,22 +53,30 @@ class SavedSettings {
   const std::string& key() const { return key_; }
   // The folder followed directly by the file name.
   std::string FilePath() const;
+  // The lock file that writers take turns on: FilePath() followed by ".lock".
+  std::string LockPath() const;
 
   // True when a record for the key was found; *conditions is written only then. A missing
   // or unreadable file, or a line with fewer than three slashes after the key, finds
   // nothing. A record without the ledger field (three slashes) reads with ledger 1. The
   // path is the text after the last slash of the record in the Windows style, and after
   // the fourth slash in the POSIX style, where a path has slashes of its own (a record
-  // with only three slashes reads as in the Windows style).
-  bool Read(SavedConditions* conditions) const;
+  // with only three slashes reads as in the Windows style). A file that other users can
+  // change (os::Os::TrustOf) finds nothing; *trust, when given, says whether that was why.
+  bool Read(SavedConditions* conditions, os::TrustVerdict* trust = nullptr) const;
 
   // Stores conditions as the key's record, at the end of the file, keeping the records of
   // other keys in their order. A run whose destination a host gave passes the path that
   // Read found (or an empty one), so the user's own choice stays remembered. Creates a
   // missing settings folder with its chain. False, with the file as it was, when there is
-  // no folder, the folder cannot be created, the file cannot be read or replaced, or a
-  // field would break the line format (a line feed or NUL in the path or the user).
-  bool Write(const SavedConditions& conditions) const;
+  // no folder, the folder cannot be created, the lock cannot be had within
+  // kLockWaitMilliseconds, the file cannot be read or replaced, or a field would break the
+  // line format (a line feed or NUL in the path or the user); *failure, when given, then
+  // says why ("<file>: <reason>"), for a user who can act on it.
+  bool Write(const SavedConditions& conditions, std::string* failure = nullptr) const;
+
+  // How long a write waits for another run that is saving: far longer than a save takes.
+  static constexpr int kLockWaitMilliseconds = 10'000;
 
  private:
   os::Os& os_;

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "os/fake_os.h"
@@ -208,7 +210,71 @@ TEST(RealDiskSavedSettingsTest, ReplacesOnDiskAndSurvivesAFailedCommit) {
           .Write(Conditions(6, 5, 1, 1, "c.xml")));
   ASSERT_TRUE(system.ReadWholeFile(settings.FilePath(), &contents));
   EXPECT_EQ(contents, "admin/1/3:5/4/1/1/b.xml\n");
-  EXPECT_EQ(scratch.Names(), std::vector<std::string>{"VintorOak.env"});
+  EXPECT_EQ(scratch.Names(), (std::vector<std::string>{"VintorOak.env", "VintorOak.env.lock"}));
+}
+
+// A file other users can change is not believed; a save that cannot be made says why.
+TEST_F(SavedSettingsTest, DistrustedFilesAreNotReadAndFailedSavesSayWhy) {
+  os_.AddFile(kFile, "admin/1/3:4/3/1/1/C:\\Users\\admin\\kessan.xml\n");
+  for (const os::TrustVerdict verdict :
+       {os::TrustVerdict::kWritableByOthers, os::TrustVerdict::kOwnedByOthers,
+        os::TrustVerdict::kFolderWritableByOthers, os::TrustVerdict::kTrusted}) {
+    os_.SetTrust(kFile, verdict);
+    SavedConditions read;
+    os::TrustVerdict said = os::TrustVerdict::kTrusted;
+    EXPECT_EQ(Settings(os_).Read(&read, &said), verdict == os::TrustVerdict::kTrusted);
+    EXPECT_EQ(said, verdict);
+  }
+
+  struct Case {
+    const char* what;
+    std::function<void(os::FaultInjectingOs&)> fault;
+    std::string folder;
+  } const cases[] = {
+      {"another run holds the lock",
+       [](os::FaultInjectingOs& os) { os.FailLock(std::string(kFile) + ".lock"); }, kFolder},
+      {"the file cannot be replaced",
+       [](os::FaultInjectingOs& os) { os.FailOpenReplacement(kFile); }, kFolder},
+      {"the books name no settings folder", [](os::FaultInjectingOs&) {}, ""},
+  };
+  for (const Case& c : cases) {
+    os::FaultInjectingOs failing(os_);
+    c.fault(failing);
+    std::string failure;
+    EXPECT_FALSE(
+        Settings(failing, "admin", 3, c.folder).Write(Conditions(5, 4, 2, 0, "x"), &failure))
+        << c.what;
+    EXPECT_EQ(failure.rfind(c.folder + "VintorOak.env: ", 0), 0u) << c.what << ": " << failure;
+    EXPECT_FALSE(os_.IsLocked(std::string(kFile) + ".lock")) << c.what;
+  }
+}
+
+// Two savers at once, each adding records of its own: with the lock they take turns, so
+// every record of both is in the file at the end (without it, one in a few rounds is lost).
+TEST(RealDiskSavedSettingsTest, SaversAtTheSameTimeLoseNoRecord) {
+  os::Os& system = os::SystemOs();
+  os::ScratchFolder scratch(system);
+  ASSERT_FALSE(scratch.path().empty());
+  constexpr int kRounds = 100;
+  const auto saver = [&](const std::string& user) {
+    for (int round = 0; round < kRounds; ++round) {
+      SavedSettings(system, NativePathStyle(), scratch.path(), "VintorOak.env", user, 1, round)
+          .Write(Conditions(4, 3, 1, 1, user + ".xml"));
+    }
+  };
+  std::thread first(saver, "a");
+  std::thread second(saver, "b");
+  first.join();
+  second.join();
+  for (const char* user : {"a", "b"}) {
+    for (int round = 0; round < kRounds; ++round) {
+      SavedConditions read;
+      EXPECT_TRUE(
+          SavedSettings(system, NativePathStyle(), scratch.path(), "VintorOak.env", user, 1, round)
+              .Read(&read))
+          << user << " " << round;
+    }
+  }
 }
 
 }  // namespace

@@ -4,16 +4,50 @@
 
 namespace vintor::conditions {
 
+namespace {
+
+// Why a settings file is not believed, after its path.
+const char* DistrustText(os::TrustVerdict verdict) {
+  switch (verdict) {
+    case os::TrustVerdict::kWritableByOthers:
+      return " は他の利用者も書き換えられます";
+    case os::TrustVerdict::kOwnedByOthers:
+      return " は他の利用者のファイルです";
+    case os::TrustVerdict::kFolderWritableByOthers:
+      return " のフォルダは他の利用者も書き換えられます";
+    case os::TrustVerdict::kTrusted:
+      break;
+  }
+  return "";
+}
+
+}  // namespace
+
 FileSettingsStore::FileSettingsStore(platform::AccountingLibrary& library, os::Os& os,
-                                     const PathStyle& style, std::string file_name)
-    : library_(library), os_(os), style_(style), file_name_(std::move(file_name)) {}
+                                     const PathStyle& style, std::string file_name,
+                                     ui::Desktop* desktop)
+    : library_(library),
+      os_(os),
+      style_(style),
+      file_name_(std::move(file_name)),
+      desktop_(desktop) {}
 
 bool FileSettingsStore::Read(const SettingsKey& key, SavedConditions* conditions) {
-  return FileOf(key).Read(conditions);
+  const SavedSettings file = FileOf(key);
+  os::TrustVerdict trust = os::TrustVerdict::kTrusted;
+  const bool found = file.Read(conditions, &trust);
+  if (trust != os::TrustVerdict::kTrusted && desktop_ != nullptr) {
+    desktop_->ShowMessage(0,
+                          "設定ファイル " + file.FilePath() + DistrustText(trust) +
+                              "。\n\n保存された条件は使わずに続けます。",
+                          ui::kCaption, ui::kWarning);
+  }
+  return found;
 }
 
 bool FileSettingsStore::Write(const SettingsKey& key, const SavedConditions& conditions) {
-  return FileOf(key).Write(conditions);
+  write_failure_.clear();
+  return FileOf(key).Write(conditions, &write_failure_);
 }
 
 SavedSettings FileSettingsStore::FileOf(const SettingsKey& key) const {

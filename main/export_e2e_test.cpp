@@ -2,16 +2,20 @@
 // host starts them. The report of the sample company is compared byte for byte with the
 // reviewed file main/testdata/VintorOak-sample.xml.
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <iconv.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -418,6 +422,154 @@ TEST_F(ExportTest, AFailedWriteLeavesTheDestinationAsItWas) {
   EXPECT_EQ(ReadFileBytes(out()), before);
   EXPECT_EQ(folder_.Names(), (std::vector<std::string>{"books.db", "out.xml"}));
   EXPECT_EQ(ReadFileBytes(settings("VintorOak.env")), "");
+}
+
+// The kind of file at path as lstat sees it, with its content when it is a plain file.
+std::string WhatStandsAt(const std::string& path) {
+  struct stat status {};
+  if (lstat(path.c_str(), &status) != 0) return "nothing";
+  if (S_ISLNK(status.st_mode)) return "link";
+  if (S_ISFIFO(status.st_mode)) return "fifo";
+  if (S_ISCHR(status.st_mode)) return "device";
+  if (S_ISDIR(status.st_mode)) return "folder";
+  const std::string content = ReadFileBytes(path);
+  return content.rfind("<?xml", 0) == 0 ? "report" : "file: " + content;
+}
+
+// Only what a create-or-truncate write could have replaced is replaced; anything else is
+// refused with the failure message and a line that says why, and stays as it was.
+TEST_F(ExportTest, OnlyWhatATruncatingWriteCouldReplaceIsReplaced) {
+  const bool root = geteuid() == 0;  // root may write a write-protected file
+  const std::string elsewhere = folder_.PathOf("elsewhere");
+  ASSERT_EQ(mkdir(elsewhere.c_str(), 0755), 0);
+  struct Case {
+    const char* what;
+    std::function<void(const std::string& path)> prepare;
+    std::string destination;  // out() when empty
+    bool hosted;              // the destination comes in the hand-shake
+    const char* reason;       // null: the report is written
+    const char* after;        // what stands at the destination afterwards
+    std::string followed;     // a link's target, and what it holds afterwards
+    // A user other than root may not write /dev: the dialog's drive check refuses first.
+    bool dialog_refuses_unless_root = false;
+  } const cases[] = {
+      {"a link to a report elsewhere",
+       [&](const std::string& path) {
+         std::ofstream(elsewhere + "/old.xml") << "old";
+         ASSERT_EQ(symlink("elsewhere/old.xml", path.c_str()), 0);
+       },
+       "", false, nullptr, "link", elsewhere + "/old.xml"},
+      {"a link to a report not yet written",
+       [&](const std::string& path) { ASSERT_EQ(symlink("elsewhere/new.xml", path.c_str()), 0); },
+       "", false, nullptr, "link", elsewhere + "/new.xml"},
+      {"a write-protected file",
+       [](const std::string& path) {
+         std::ofstream(path) << "old";
+         ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+       },
+       "", false, root ? nullptr : "Permission denied", root ? "report" : "file: old", ""},
+      {"a FIFO", [](const std::string& path) { ASSERT_EQ(mkfifo(path.c_str(), 0644), 0); }, "",
+       false, "通常のファイルではありません", "fifo", ""},
+      {"/dev/null", [](const std::string&) {}, "/dev/null", false, "通常のファイルではありません",
+       "device", "", true},
+      {"/dev/null in the hand-shake", [](const std::string&) {}, "/dev/null", true,
+       "通常のファイルではありません", "device", "", true},
+      {"a folder in the hand-shake",
+       [](const std::string& path) { ASSERT_EQ(mkdir(path.c_str(), 0755), 0); }, "", true,
+       "フォルダです", "folder", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string destination = c.destination.empty() ? out() : c.destination;
+    std::filesystem::remove_all(out());
+    std::filesystem::remove(elsewhere + "/new.xml");
+    c.prepare(destination);
+    std::vector<std::string> options = {"--from", "4", "--to", "3", "--yes"};
+    if (c.hosted) {
+      options.push_back("1,1025,7," + destination);  // no host listens: the run is alone
+    } else {
+      options.insert(options.end(), {"--out", destination});
+    }
+    const ProgramRun run = Export(VINTOR_OAK_PATH, options);
+    if (c.dialog_refuses_unless_root && !root) {
+      EXPECT_EQ(run.exit_status, 1) << run.errors;
+      EXPECT_NE(run.errors.find(Utf8("ドライブ名が有効でありません。")), std::string::npos);
+    } else if (c.reason == nullptr) {
+      EXPECT_EQ(run.exit_status, 0) << run.errors;
+    } else {
+      EXPECT_EQ(run.exit_status, 2) << run.errors;
+      EXPECT_NE(run.errors.find(Utf8("XMLファイルの出力に失敗しました。")), std::string::npos);
+      EXPECT_NE(run.errors.find(Utf8("詳細: 出力先 ") + destination + ": " + Utf8(c.reason)),
+                std::string::npos)
+          << run.errors;
+    }
+    EXPECT_EQ(WhatStandsAt(destination), c.after);
+    if (!c.followed.empty()) {
+      EXPECT_EQ(WhatStandsAt(c.followed), "report");
+    }
+    EXPECT_EQ(TemporaryFilesIn(folder_.path()), 0);
+  }
+}
+
+// Settings that cannot be saved are said to be lost; settings other users can change are
+// not used. Neither stops the report, and a FIFO never stops the run.
+TEST_F(ExportTest, SettingsThatCannotBeSavedOrTrustedAreToldAndTheReportIsWritten) {
+  const bool root = geteuid() == 0;  // root may write into a read-only folder
+  const std::string folder = settings("");
+  const std::string file = settings("VintorOak.env");
+  struct Case {
+    const char* what;
+    std::function<void()> prepare;
+    const char* warning;  // part of the warning line, or null when the run says nothing more
+  } const cases[] = {
+      {"a FIFO as the settings file", [&] { ASSERT_EQ(mkfifo(file.c_str(), 0644), 0); },
+       "詳細: 設定ファイル "},
+      {"a folder as the settings file", [&] { ASSERT_EQ(mkdir(file.c_str(), 0755), 0); },
+       "フォルダです"},
+      {"a read-only settings folder", [&] { ASSERT_EQ(chmod(folder.c_str(), 0555), 0); },
+       root ? nullptr : "Permission denied"},
+      {"a settings file anyone can write",
+       [&] {
+         std::ofstream(file) << "admin/1/1:4/4/1/1//somewhere/else.xml\n";
+         ASSERT_EQ(chmod(file.c_str(), 0666), 0);
+       },
+       "は他の利用者も書き換えられます。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(folder);
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    c.prepare();
+    const ProgramRun run = Export(VINTOR_OAK_PATH, {"--out", out(), "--yes"});
+    chmod(folder.c_str(), 0755);
+    EXPECT_EQ(run.exit_status, 0) << run.errors;
+    EXPECT_EQ(WhatStandsAt(out()), "report");
+    if (c.warning == nullptr) {
+      EXPECT_EQ(run.errors.find(Utf8("警告: 今回の条件")), std::string::npos) << run.errors;
+    } else {
+      EXPECT_NE(run.errors.find(Utf8(c.warning)), std::string::npos) << run.errors;
+    }
+    EXPECT_EQ(run.errors.find(Utf8("（保存された設定）")), std::string::npos) << run.errors;
+  }
+  // A file only its owner can write is believed again.
+  ASSERT_EQ(chmod(file.c_str(), 0644), 0);
+  const ProgramRun run = Export(VINTOR_OAK_PATH, {"--out", out(), "--yes"});
+  EXPECT_NE(run.errors.find(Utf8("（保存された設定）")), std::string::npos) << run.errors;
+}
+
+// A run removes the temporary files that runs killed with kill -9 left beside its
+// destination, and only those: one that another run still writes (it holds the lock) and
+// names that are not of the program's making stay.
+TEST_F(ExportTest, AbandonedTemporaryFilesBesideTheDestinationAreRemoved) {
+  for (const char* name : {".~Abc123", ".~Held12", ".~ab-c12", "x.~Abc123"})
+    std::ofstream(folder_.PathOf(name)) << "partial report";
+  const int held = open(folder_.PathOf(".~Held12").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
+  const ProgramRun run = ExportYear(VINTOR_OAK_PATH);
+  close(held);
+  EXPECT_EQ(run.exit_status, 0) << run.errors;
+  EXPECT_EQ(folder_.Names(), (std::vector<std::string>{".~Held12", ".~ab-c12", "books.db",
+                                                       "out.xml", "vintor-settings", "x.~Abc123"}));
 }
 
 // Books whose cash account ends at 10^14 yen, an amount too large to total.

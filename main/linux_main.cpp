@@ -211,6 +211,14 @@ int Run(int argc, char** argv) {
       finished && !options.quiet ? SummaryLine(run, os::MonotonicMilliseconds() - started_at) : "";
   run.Exit();
   if (run.result_code() == app::kResultFinished) terminal.Write(summary);
+  // The report is there; only the next run's proposals are lost, which a user at a
+  // terminal should still hear about.
+  if (run.result_code() == app::kResultFinished && !run.written_report().settings_failure.empty()) {
+    terminal.Write(
+        "警告: 今回の条件を保存できませんでした。次回は保存された条件を提案できません。\n詳細: "
+        "設定ファイル " +
+        run.written_report().settings_failure + "\n");
+  }
   // A report written with warnings (unclassified fixed assets, notes the tax application
   // cannot take over) is a finished run; a script that asks to be told gets status 3.
   if (options.strict && run.result_code() == app::kResultFinished && desktop.warnings() > 0)

@@ -72,6 +72,17 @@ class FakeOs::Replacement : public ReplacementFile {
   bool committed_ = false;
 };
 
+// Lets go of its lock when destroyed; the FakeOs must outlive it.
+class FakeOs::Lock : public HeldLock {
+ public:
+  Lock(FakeOs& os, std::string key) : os_(os), key_(std::move(key)) {}
+  ~Lock() override { os_.held_locks_.erase(key_); }
+
+ private:
+  FakeOs& os_;
+  std::string key_;
+};
+
 FakeOs::FakeOs(PathRules rules) : rules_(rules) {
   const std::string root = rules == PathRules::kWindows ? "C:\\" : "/";
   current_folder_ = root;
@@ -247,6 +258,14 @@ void FakeOs::FailRemoveFolder(const std::string& path) {
   failing_removals_.insert(KeyOf(Normalise(path)));
 }
 
+void FakeOs::SetTrust(const std::string& path, TrustVerdict verdict) {
+  trust_[KeyOf(Normalise(path))] = verdict;
+}
+
+bool FakeOs::IsLocked(const std::string& path) const {
+  return held_locks_.count(KeyOf(Normalise(path))) != 0;
+}
+
 std::optional<std::string> FakeOs::FileContents(const std::string& path) const {
   const Entry* entry = Find(path);
   if (entry == nullptr || entry->is_folder) return std::nullopt;
@@ -363,6 +382,22 @@ std::string FakeOs::ReadProfileString(const std::string& file, const std::string
   const std::optional<std::string> contents = FileContents(file);
   if (!contents) return default_value;
   return LookUpProfileString(*contents, section, key, default_value);
+}
+
+std::unique_ptr<HeldLock> FakeOs::LockFile(const std::string& path, int /*wait_milliseconds*/) {
+  const std::string normal = Normalise(path);
+  if (normal.empty()) return nullptr;
+  const Entry* entry = Find(normal);
+  if (entry == nullptr && !StoreFile(normal, {})) return nullptr;
+  if (entry != nullptr && entry->is_folder) return nullptr;
+  const std::string key = KeyOf(normal);
+  if (!held_locks_.insert(key).second) return nullptr;
+  return std::make_unique<Lock>(*this, key);
+}
+
+TrustVerdict FakeOs::TrustOf(const std::string& path) {
+  const auto found = trust_.find(KeyOf(Normalise(path)));
+  return found == trust_.end() ? TrustVerdict::kTrusted : found->second;
 }
 
 }  // namespace vintor::os

@@ -51,6 +51,9 @@ class FakeOs : public Os {
   void FailCreateFolder(const std::string& path);
   // RemoveFolder of this path fails.
   void FailRemoveFolder(const std::string& path);
+  // What TrustOf answers for path (in any spelling with the same normal form). Unset:
+  // kTrusted.
+  void SetTrust(const std::string& path, TrustVerdict verdict);
 
   // Inspection.
   // The paths of the successful CreateFolder and RemoveFolder calls, as passed, in order.
@@ -60,6 +63,8 @@ class FakeOs : public Os {
   std::optional<std::string> FileContents(const std::string& path) const;
   // Every folder and file, in normal form (case preserved as first created), sorted.
   std::vector<std::string> AllPaths() const;
+  // True while a lock taken with LockFile on path is held.
+  bool IsLocked(const std::string& path) const;
 
   // Os.
   bool FileExists(const std::string& path) override;
@@ -79,6 +84,10 @@ class FakeOs : public Os {
   std::string ProgramFolder() override;
   std::string ReadProfileString(const std::string& file, const std::string& section,
                                 const std::string& key, const std::string& default_value) override;
+  // A lock that is held already is refused at once: in one thread nobody could let go
+  // while the caller waits. The lock file is created (empty) as on disk.
+  std::unique_ptr<HeldLock> LockFile(const std::string& path, int wait_milliseconds) override;
+  TrustVerdict TrustOf(const std::string& path) override;
 
  private:
   struct Entry {
@@ -88,6 +97,7 @@ class FakeOs : public Os {
   };
   class File;
   class Replacement;
+  class Lock;
 
   char Separator() const { return rules_ == PathRules::kWindows ? '\\' : '/'; }
   bool IsSeparator(char c) const { return c == Separator() || c == '/'; }
@@ -111,6 +121,8 @@ class FakeOs : public Os {
   std::map<std::string, AccessMode> access_;
   std::set<std::string> failing_creations_;
   std::set<std::string> failing_removals_;
+  std::map<std::string, TrustVerdict> trust_;
+  std::set<std::string> held_locks_;
   std::string current_folder_;
   std::string temporary_folder_;
   std::vector<std::string> created_folders_;

@@ -111,4 +111,10 @@ bool FaultInjectingOs::CreateFolder(const std::string& path) {
   return ForwardingOs::CreateFolder(path);
 }
 
+std::unique_ptr<HeldLock> FaultInjectingOs::LockFile(const std::string& path,
+                                                     int wait_milliseconds) {
+  if (Matches(fail_lock_, path)) return nullptr;
+  return ForwardingOs::LockFile(path, wait_milliseconds);
+}
+
 }  // namespace vintor::os

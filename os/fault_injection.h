@@ -82,6 +82,8 @@ class FaultInjectingOs : public ForwardingOs {
   void FailCommit(std::string_view path) { fail_commit_.emplace_back(path); }
   // CreateFolder(path) returns false without creating the folder.
   void FailCreateFolder(std::string_view path) { fail_create_folder_.emplace_back(path); }
+  // LockFile(path) returns nullptr, as when another program holds the lock all along.
+  void FailLock(std::string_view path) { fail_lock_.emplace_back(path); }
   // Files opened for path, by OpenForWriting or OpenReplacement, fail once byte_limit
   // bytes have been written to them (see FailingAfterBytesFile).
   void FailWritesAfterBytes(std::string_view path, std::size_t byte_limit);
@@ -89,6 +91,7 @@ class FaultInjectingOs : public ForwardingOs {
   std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) override;
   std::unique_ptr<ReplacementFile> OpenReplacement(const std::string& path) override;
   bool CreateFolder(const std::string& path) override;
+  std::unique_ptr<HeldLock> LockFile(const std::string& path, int wait_milliseconds) override;
 
  private:
   struct WriteLimit {
@@ -103,6 +106,7 @@ class FaultInjectingOs : public ForwardingOs {
   std::vector<std::string> fail_open_replacement_;
   std::vector<std::string> fail_commit_;
   std::vector<std::string> fail_create_folder_;
+  std::vector<std::string> fail_lock_;
   std::vector<WriteLimit> write_limits_;
 };
 

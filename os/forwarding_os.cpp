@@ -68,4 +68,12 @@ std::string ForwardingOs::ReadProfileString(const std::string& file, const std::
   return target_.ReadProfileString(file, section, key, default_value);
 }
 
+std::unique_ptr<HeldLock> ForwardingOs::LockFile(const std::string& path, int wait_milliseconds) {
+  return target_.LockFile(path, wait_milliseconds);
+}
+
+TrustVerdict ForwardingOs::TrustOf(const std::string& path) {
+  return target_.TrustOf(path);
+}
+
 }  // namespace vintor::os

@@ -28,6 +28,8 @@ class ForwardingOs : public Os {
   std::string ProgramFolder() override;
   std::string ReadProfileString(const std::string& file, const std::string& section,
                                 const std::string& key, const std::string& default_value) override;
+  std::unique_ptr<HeldLock> LockFile(const std::string& path, int wait_milliseconds) override;
+  TrustVerdict TrustOf(const std::string& path) override;
 
  protected:
   Os& target() { return target_; }

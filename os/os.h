@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "os/file_rules.h"
+
 namespace vintor::os {
 
 // Drive classes as the Windows drive-type query reports them. POSIX classifies the file
@@ -54,11 +56,21 @@ class WritableFile {
 // replacement destroyed without a successful Commit removes its temporary file and leaves
 // the target as it was. Close only closes the temporary file (Commit may follow); once an
 // Append has failed, Commit fails, so a partly written file never replaces the target.
+// Nobody else can put a file of their own in the temporary file's place: on POSIX Commit
+// checks that the name still holds the file written (before the rename and after it) and
+// fails otherwise; on Windows the file stays open, shared with nobody, until it is moved.
 class ReplacementFile : public WritableFile {
  public:
   // Flushes, syncs and renames the temporary file over the target. False when any step
   // failed; the target then keeps its old content (or stays absent).
   virtual bool Commit() = 0;
+};
+
+// An exclusive lock on a lock file, held until the object is destroyed. Other programs
+// that take the same lock wait; nothing else is kept from the file.
+class HeldLock {
+ public:
+  virtual ~HeldLock() = default;
 };
 
 class Os {
@@ -67,12 +79,21 @@ class Os {
 
   // True when a file or folder exists at the path.
   virtual bool FileExists(const std::string& path) = 0;
-  // Reads the whole file into *contents; false (contents untouched) when it cannot.
+  // Reads the whole file into *contents; false (contents untouched) when it cannot, also
+  // when the path names something other than a file (a FIFO or a device is never read,
+  // so a read cannot hang).
   virtual bool ReadWholeFile(const std::string& path, std::string* contents) = 0;
   // Creates or truncates the file and opens it for writing; nullptr when it cannot.
   virtual std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) = 0;
   // Opens a replacement for the file at path (see ReplacementFile); nullptr when the
-  // temporary file cannot be created.
+  // temporary file cannot be created or the destination is refused, with
+  // LastFailureReason saying why. Only what a create-or-truncate write could replace is
+  // replaced (os/file_rules.h): a symbolic link is followed and its target replaced in the
+  // target's folder; a folder, a device or a FIFO, a file the user could not open for
+  // writing, and another user's file or link in a sticky or shared folder are refused.
+  // The new file gets the old one's permission bits. On POSIX the user's own temporary
+  // files that earlier runs left in the folder (killed before they could remove them) and
+  // that nobody is writing any more are removed first.
   virtual std::unique_ptr<ReplacementFile> OpenReplacement(const std::string& path) = 0;
   // Removes a file; false when it does not exist or cannot be removed.
   virtual bool RemoveFile(const std::string& path) = 0;
@@ -111,6 +132,16 @@ class Os {
                                         const std::string& key,
                                         const std::string& default_value) = 0;
 
+  // Takes the exclusive lock of the lock file at path (created empty when missing, never
+  // removed, so that every program locks the same file), waiting up to wait_milliseconds
+  // for another holder to let go. nullptr when the lock could not be had in that time or
+  // the file cannot be opened (LastFailureReason says why). A lock file that is not a
+  // plain file is refused without waiting.
+  virtual std::unique_ptr<HeldLock> LockFile(const std::string& path, int wait_milliseconds) = 0;
+  // Whether the content of the file at path may be believed (see JudgeTrust): on POSIX
+  // by its owner and mode and those of its folder; Windows answers kTrusted.
+  virtual TrustVerdict TrustOf(const std::string& path) = 0;
+
   // Replaces the file at path with the given contents atomically (see ReplacementFile).
   bool ReplaceFileAtomically(const std::string& path, std::string_view contents);
 };
@@ -120,8 +151,9 @@ class Os {
 Os& SystemOs();
 
 // Why the last file operation of this thread that failed did so, in the system's words
-// ("Permission denied", "No space left on device"); empty when none is known. For a line
-// that tells a user what to fix, never for decisions.
+// ("Permission denied", "No space left on device") or, for a destination the program
+// refused or a temporary file that was swapped, in the program's own; empty when none is
+// known. For a line that tells a user what to fix, never for decisions.
 std::string LastFailureReason();
 
 // From now on an interrupt (SIGINT, SIGTERM, SIGHUP on POSIX) removes the temporary files

@@ -1,7 +1,6 @@
 // The contract of the system's Os, checked on real files in a scratch folder. The same
 // tests run on Linux and, cross-built, on Windows under Wine.
 #include "os/os.h"
-#include "os/write_buffer.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +10,7 @@
 
 #include "os/fault_injection.h"
 #include "os/scratch_folder.h"
+#include "os/write_buffer.h"
 #include "text/encoding.h"
 
 #ifdef _WIN32
@@ -269,6 +269,65 @@ TEST_F(SystemOsTest, RealWriteFaultFailsTheFileAndKeepsTheReplacedContent) {
   EXPECT_FALSE(os_.ReplaceFileAtomically(PathOf("target.txt"), "new content past the limit"));
   EXPECT_EQ(Read(PathOf("target.txt")), "old");
   EXPECT_EQ(scratch_.Names(), (Names{"plain.txt", "target.txt"}));
+}
+
+// Another user who can write the folder puts a file of theirs in the temporary file's place
+// while the report is written (done here between the calls, by a rename as they would): it
+// must not become the report, and it is not removed either, being theirs.
+TEST_F(SystemOsTest, ASwappedTemporaryFileIsNotCommitted) {
+  ASSERT_TRUE(WriteFile(PathOf("target.txt"), "old"));
+  ASSERT_TRUE(WriteFile(PathOf("theirs"), "their bytes"));
+  {
+    std::unique_ptr<ReplacementFile> file = os_.OpenReplacement(PathOf("target.txt"));
+    ASSERT_NE(file, nullptr);
+    ASSERT_TRUE(file->Append("our report"));
+    const Names names = scratch_.Names();
+    ASSERT_EQ(names.size(), 3u);
+    const std::string temporary = PathOf(names[0]);  // ".~" sorts first
+    ASSERT_EQ(::rename(PathOf("theirs").c_str(), temporary.c_str()), 0);
+    EXPECT_FALSE(file->Commit());
+    EXPECT_EQ(LastFailureReason(), "書き込み中の一時ファイルが別のファイルに置き換えられました");
+  }
+  EXPECT_EQ(Read(PathOf("target.txt")), "old");
+  EXPECT_EQ(scratch_.Names().size(), 2u);
+}
+
+// Reading never waits for a FIFO, and a lock that is held is not had twice.
+TEST_F(SystemOsTest, AFifoIsNotReadAndAHeldLockIsNotHadTwice) {
+  ASSERT_EQ(::mkfifo(PathOf("fifo").c_str(), 0644), 0);
+  std::string contents = "kept";
+  EXPECT_FALSE(os_.ReadWholeFile(PathOf("fifo"), &contents));
+  EXPECT_EQ(contents, "kept");
+  EXPECT_EQ(os_.LockFile(PathOf("fifo"), 0), nullptr);
+
+  std::unique_ptr<HeldLock> held = os_.LockFile(PathOf("a.lock"), 0);
+  ASSERT_NE(held, nullptr);
+  EXPECT_EQ(os_.LockFile(PathOf("a.lock"), 0), nullptr);
+  EXPECT_EQ(LastFailureReason(), "ほかの実行が使用中です");
+  held.reset();
+  EXPECT_NE(os_.LockFile(PathOf("a.lock"), 0), nullptr);
+}
+#endif
+
+#ifdef _WIN32
+// The temporary file is shared with nobody until it has been moved: nobody can rename it
+// away or open it to put other bytes in the report's place.
+TEST_F(SystemOsTest, NobodyCanTakeTheTemporaryFileWhileItIsWritten) {
+  std::unique_ptr<ReplacementFile> file = os_.OpenReplacement(PathOf("target.txt"));
+  ASSERT_NE(file, nullptr);
+  ASSERT_TRUE(file->Append("our report") && file->Close());
+  const Names names = scratch_.Names();
+  ASSERT_EQ(names.size(), 1u);
+  std::wstring temporary;
+  ASSERT_TRUE(text::Cp932ToUtf16(PathOf(names[0]), &temporary));
+  const HANDLE other = ::CreateFileW(temporary.c_str(), DELETE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_EQ(other, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(os_.MoveFileOver(PathOf(names[0]), PathOf("elsewhere.txt")));
+  EXPECT_TRUE(file->Commit());
+  EXPECT_EQ(Read(PathOf("target.txt")), "our report");
+  EXPECT_EQ(scratch_.Names(), Names{"target.txt"});
 }
 #endif
 

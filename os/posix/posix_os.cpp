@@ -2,10 +2,14 @@
 // edge; names read back from the system are converted to CP932, and a name that has no
 // CP932 form is a failure rather than a lossy approximation.
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/types.h>
@@ -20,7 +24,9 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
+#include "os/file_rules.h"
 #include "os/os.h"
 #include "os/profile_file.h"
 #include "os/write_buffer.h"
@@ -42,7 +48,6 @@ std::string FromNativeName(const std::string& utf8) {
   return cp932;
 }
 
-// Writes all bytes, resuming after short writes and interrupted calls.
 // Why the last file operation of this thread failed, in the system's words.
 thread_local std::string last_failure_reason;
 
@@ -50,6 +55,19 @@ void NoteFailure() {
   last_failure_reason = std::strerror(errno);
 }
 
+// A failure the program decided on itself, in its own words.
+void NoteRefusal(std::string_view reason) {
+  last_failure_reason = std::string(reason);
+}
+
+constexpr std::string_view kNotAFile = "通常のファイルではありません";
+constexpr std::string_view kAFolder = "フォルダです";
+constexpr std::string_view kOthersFile =
+    "他の利用者も書き込めるフォルダにある、他の利用者のファイルです";
+constexpr std::string_view kSwapped = "書き込み中の一時ファイルが別のファイルに置き換えられました";
+constexpr std::string_view kLockBusy = "ほかの実行が使用中です";
+
+// Writes all bytes, resuming after short writes and interrupted calls.
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t written = ::write(fd, bytes.data(), bytes.size());
@@ -137,6 +155,121 @@ void SyncFolder(const std::string& folder) {
   CloseDescriptor(fd);
 }
 
+// True when gid is the user's own group: the primary group of the user, with no other
+// member listed. Many systems give every user such a group and a umask of 002, so its
+// write bit is no door for anyone else.
+bool GroupIsUsersOwn(gid_t gid) {
+  const uid_t user = ::geteuid();
+  std::vector<char> buffer(16384);
+  passwd account{};
+  passwd* found_account = nullptr;
+  if (::getpwuid_r(user, &account, buffer.data(), buffer.size(), &found_account) != 0 ||
+      found_account == nullptr || account.pw_gid != gid) {
+    return false;
+  }
+  const std::string user_name = account.pw_name;
+  group entry{};
+  group* found_group = nullptr;
+  if (::getgrgid_r(gid, &entry, buffer.data(), buffer.size(), &found_group) != 0 ||
+      found_group == nullptr) {
+    return false;
+  }
+  for (char** member = entry.gr_mem; *member != nullptr; ++member) {
+    if (user_name != *member) return false;
+  }
+  return true;
+}
+
+EntryFacts FactsOf(const struct stat& status) {
+  EntryFacts facts;
+  if (S_ISREG(status.st_mode)) {
+    facts.kind = EntryKind::kRegular;
+  } else if (S_ISLNK(status.st_mode)) {
+    facts.kind = EntryKind::kSymlink;
+  } else if (S_ISDIR(status.st_mode)) {
+    facts.kind = EntryKind::kFolder;
+  } else {
+    facts.kind = EntryKind::kOther;
+  }
+  facts.mode = status.st_mode & 07777;
+  facts.owner = status.st_uid;
+  facts.group_is_users_own = (status.st_mode & S_IWGRP) != 0 && GroupIsUsersOwn(status.st_gid);
+  return facts;
+}
+
+// The facts of the folder that holds path ("" means the current folder); a folder that
+// cannot be looked at counts as shared, so nothing in it is taken on trust.
+EntryFacts FolderFactsOf(const std::string& path) {
+  const std::string folder = FolderOf(path);
+  struct stat status;
+  if (::stat(folder.empty() ? "." : folder.c_str(), &status) != 0) {
+    return EntryFacts{EntryKind::kFolder, 01777, 0xFFFFFFFFu, false};
+  }
+  return FactsOf(status);
+}
+
+// Follows path while it names a symbolic link and judges every step (JudgeReplacement):
+// true with *file set to the file that a create-or-truncate write would reach; false,
+// with the reason noted, when the destination is refused.
+bool ResolveDestination(const std::string& path, std::string* file) {
+  std::string current = path;
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat status;
+    if (::lstat(current.c_str(), &status) != 0) {
+      if (errno != ENOENT) {
+        NoteFailure();
+        return false;
+      }
+      *file = current;  // a new file; its folder decides whether it can be created
+      return true;
+    }
+    const EntryFacts facts = FactsOf(status);
+    bool writable = false;
+    if (facts.kind == EntryKind::kRegular) {
+      // Opening without truncating asks the system itself (mode, ACLs, a read-only mount,
+      // an immutable file, root's rights); nothing is changed.
+      const int fd =
+          ::open(current.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+      if (fd >= 0) {
+        writable = true;
+        CloseDescriptor(fd);
+      } else {
+        NoteFailure();
+      }
+    }
+    switch (JudgeReplacement(facts, FolderFactsOf(current), ::geteuid(), writable)) {
+      case ReplaceVerdict::kAllowed:
+        break;
+      case ReplaceVerdict::kNotAFile:
+        NoteRefusal(facts.kind == EntryKind::kFolder ? kAFolder : kNotAFile);
+        return false;
+      case ReplaceVerdict::kNotWritable:
+        return false;  // the open above noted the system's reason
+      case ReplaceVerdict::kOthersFileInShared:
+        NoteRefusal(kOthersFile);
+        return false;
+    }
+    if (facts.kind != EntryKind::kSymlink) {
+      *file = current;
+      return true;
+    }
+    std::string target(static_cast<std::size_t>(status.st_size > 0 ? status.st_size : 255) + 1,
+                       '\0');
+    const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
+    if (length == 0) errno = ENOENT;  // a link that leads nowhere
+    if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) {
+      NoteFailure();
+      return false;
+    }
+    target.resize(static_cast<std::size_t>(length));
+    // A relative link is taken from the link's own folder.
+    current = target.front() == '/' ? target : FolderOf(current) + target;
+  }
+  errno = ELOOP;
+  NoteFailure();
+  return false;
+}
+
 // The temporary files being written now, for a signal handler to remove: fixed slots, so
 // the handler reads nothing but plain memory. A slot is claimed by writing its path and
 // then marking it used; the handler only looks at slots marked used.
@@ -170,11 +303,32 @@ extern "C" void RemovePendingAndDie(int signal_number) {
   ::raise(signal_number);
 }
 
+// Which file a descriptor or a name holds.
+struct FileIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+};
+
+bool SameFile(const struct stat& status, const FileIdentity& identity) {
+  return status.st_dev == identity.device && status.st_ino == identity.inode;
+}
+
+// True when the name (not followed) holds the file.
+bool NameHolds(const std::string& path, const FileIdentity& identity) {
+  struct stat status;
+  return ::lstat(path.c_str(), &status) == 0 && SameFile(status, identity);
+}
+
 class PosixReplacementFile : public ReplacementFile {
  public:
-  // pending_slot is the file's registration for interrupts (RegisterPending), or -1.
-  PosixReplacementFile(int fd, std::string temp_path, std::string target_path, int pending_slot)
+  // fd is the temporary file, lock_fd a second descriptor of it that keeps its lock (see
+  // CreateSiblingTemporary) until the rename is done; pending_slot is the file's
+  // registration for interrupts (RegisterPending), or -1.
+  PosixReplacementFile(int fd, int lock_fd, FileIdentity identity, std::string temp_path,
+                       std::string target_path, int pending_slot)
       : writer_(fd, /*sync_on_close=*/true),
+        lock_fd_(lock_fd),
+        identity_(identity),
         temp_path_(std::move(temp_path)),
         target_path_(std::move(target_path)),
         pending_slot_(pending_slot) {}
@@ -182,8 +336,10 @@ class PosixReplacementFile : public ReplacementFile {
   ~PosixReplacementFile() override {
     if (!committed_) {
       writer_.Close();
-      ::unlink(temp_path_.c_str());
+      // A name that holds someone else's file now is not ours to remove.
+      if (NameHolds(temp_path_, identity_)) ::unlink(temp_path_.c_str());
     }
+    CloseDescriptor(lock_fd_);
     // Only now: an interrupt before this point finds the file registered.
     UnregisterPending(pending_slot_);
   }
@@ -196,6 +352,12 @@ class PosixReplacementFile : public ReplacementFile {
     // Close syncs the data before the rename; renaming first could leave a target that
     // names the new, still empty file after a power cut.
     if (!writer_.Close()) return false;
+    // In a folder others may write, another user can put a file of theirs in the
+    // temporary file's place while it is written; that file must not become the report.
+    if (!NameHolds(temp_path_, identity_)) {
+      NoteRefusal(kSwapped);
+      return false;
+    }
     if (::rename(temp_path_.c_str(), target_path_.c_str()) != 0) {
       NoteFailure();
       return false;
@@ -204,36 +366,95 @@ class PosixReplacementFile : public ReplacementFile {
     pending_slot_ = -1;
     committed_ = true;
     SyncFolder(FolderOf(target_path_));
+    // A swap in the instant between the check and the rename shows here: the run must not
+    // say it wrote a file that is not its own.
+    if (!NameHolds(target_path_, identity_)) {
+      NoteRefusal(kSwapped);
+      return false;
+    }
     return true;
   }
 
  private:
   DescriptorWriter writer_;
+  int lock_fd_;
+  FileIdentity identity_;
   std::string temp_path_;
   std::string target_path_;
   int pending_slot_;
   bool committed_ = false;
 };
 
+constexpr std::string_view kTemporaryAlphabet =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+constexpr std::string_view kTemporaryPrefix = ".~";
+constexpr std::size_t kTemporaryRandomLength = 6;
+
+// True for a name that CreateSiblingTemporary makes: ".~" and six characters of its
+// alphabet.
+bool IsTemporaryName(std::string_view name) {
+  if (name.size() != kTemporaryPrefix.size() + kTemporaryRandomLength ||
+      name.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix) {
+    return false;
+  }
+  return name.substr(kTemporaryPrefix.size()).find_first_not_of(kTemporaryAlphabet) ==
+         std::string_view::npos;
+}
+
+// Removes the temporary files of the user that runs killed without a chance to clean up
+// (kill -9, a power cut) left in folder. A writer holds a lock on its temporary file from
+// just after creating it until it is renamed or removed, so a file whose lock can be had
+// is provably abandoned; files of other users, links and anything else are left alone.
+void RemoveStaleTemporaries(const std::string& folder) {
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (dir == nullptr) return;
+  const uid_t user = ::geteuid();
+  while (const dirent* entry = ::readdir(dir)) {
+    if (!IsTemporaryName(entry->d_name)) continue;
+    const std::string path = folder + entry->d_name;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat status;
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == user &&
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        NameHolds(path, FileIdentity{status.st_dev, status.st_ino})) {
+      ::unlink(path.c_str());
+    }
+    CloseDescriptor(fd);
+  }
+  ::closedir(dir);
+}
+
 // Creates a new file beside target, named ".~XXXXXX" with six random characters, the way
 // mkstemp does; unlike mkstemp it lets the umask decide the permissions, so the replaced
 // file ends up with the permissions of any newly created file. The name is short and does
 // not grow with the target's, so any name the file system takes for the target works.
-int CreateSiblingTemporary(const std::string& target, std::string* temp_path) {
-  static constexpr std::string_view kAlphabet =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+// The file is locked (see RemoveStaleTemporaries) before it is handed out; a file that
+// another run's clean-up locked or removed in the moment between is given up for a new
+// name.
+int CreateSiblingTemporary(const std::string& target, std::string* temp_path,
+                           FileIdentity* identity) {
   thread_local std::mt19937_64 random{std::random_device{}()};
   const std::string folder = FolderOf(target);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string candidate = folder + ".~";
-    for (int k = 0; k < 6; ++k) candidate += kAlphabet[random() % kAlphabet.size()];
+    std::string candidate = folder + std::string(kTemporaryPrefix);
+    for (std::size_t k = 0; k < kTemporaryRandomLength; ++k)
+      candidate += kTemporaryAlphabet[random() % kTemporaryAlphabet.size()];
     const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) {
+    if (fd < 0) {
+      if (errno != EEXIST && errno != EINTR) return -1;
+      continue;
+    }
+    struct stat status;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &status) == 0 &&
+        NameHolds(candidate, FileIdentity{status.st_dev, status.st_ino})) {
       *temp_path = std::move(candidate);
+      *identity = FileIdentity{status.st_dev, status.st_ino};
       return fd;
     }
-    if (errno != EEXIST && errno != EINTR) return -1;
+    CloseDescriptor(fd);
   }
+  errno = EEXIST;
   return -1;
 }
 
@@ -272,6 +493,16 @@ std::string ParentOf(std::string path) {
   return path.substr(0, slash);
 }
 
+// The lock is the descriptor's: closing it lets go.
+class PosixLock : public HeldLock {
+ public:
+  explicit PosixLock(int fd) : fd_(fd) {}
+  ~PosixLock() override { CloseDescriptor(fd_); }
+
+ private:
+  int fd_;
+};
+
 class PosixOs : public Os {
  public:
   bool FileExists(const std::string& path) override {
@@ -283,13 +514,24 @@ class PosixOs : public Os {
   bool ReadWholeFile(const std::string& path, std::string* contents) override {
     std::string native;
     if (!ToNativePath(path, &native)) return false;
-    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    std::string bytes;
-    struct stat status;
-    if (::fstat(fd, &status) == 0 && status.st_size > 0) {
-      bytes.reserve(static_cast<std::size_t>(status.st_size));
+    // Opened without waiting and looked at before reading: a FIFO would block the open
+    // and the read until some other program wrote to it, a device would never end.
+    const int fd = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+      NoteFailure();
+      return false;
     }
+    struct stat status;
+    const bool looked = ::fstat(fd, &status) == 0;
+    if (!looked) NoteFailure();
+    if (looked && !S_ISREG(status.st_mode))
+      NoteRefusal(S_ISDIR(status.st_mode) ? kAFolder : kNotAFile);
+    if (!looked || !S_ISREG(status.st_mode)) {
+      CloseDescriptor(fd);
+      return false;
+    }
+    std::string bytes;
+    if (status.st_size > 0) bytes.reserve(static_cast<std::size_t>(status.st_size));
     char buffer[65536];
     bool ok = true;
     for (;;) {
@@ -297,6 +539,7 @@ class PosixOs : public Os {
       if (got == 0) break;
       if (got < 0) {
         if (errno == EINTR) continue;
+        NoteFailure();
         ok = false;
         break;
       }
@@ -319,26 +562,35 @@ class PosixOs : public Os {
   std::unique_ptr<ReplacementFile> OpenReplacement(const std::string& path) override {
     std::string native;
     if (!ToNativePath(path, &native)) return nullptr;
+    // A reason left from an earlier, unrelated failure must not be given for this file.
+    last_failure_reason.clear();
+    std::string target;
+    if (!ResolveDestination(native, &target)) return nullptr;
+    RemoveStaleTemporaries(FolderOf(target));
     std::string temp_path;
+    FileIdentity identity;
     // Interrupts wait while the file is created and registered, so none can come between
     // the two and leave the file behind.
     sigset_t interrupts, before;
     sigemptyset(&interrupts);
     for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&interrupts, signal_number);
     ::sigprocmask(SIG_BLOCK, &interrupts, &before);
-    const int fd = CreateSiblingTemporary(native, &temp_path);
+    const int fd = CreateSiblingTemporary(target, &temp_path, &identity);
     if (fd < 0) NoteFailure();
     const int pending_slot = fd >= 0 ? RegisterPending(temp_path) : -1;
     ::sigprocmask(SIG_SETMASK, &before, nullptr);
     if (fd < 0) return nullptr;
+    // The writer closes fd before the rename; this second descriptor keeps the lock, so a
+    // clean-up never takes the finished file for an abandoned one.
+    const int lock_fd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
     // A replaced file keeps its permissions (a settings file made read-only for others
     // stays so); a new file gets the umask's.
     struct stat status;
-    if (::stat(native.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
+    if (::stat(target.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
       ::fchmod(fd, status.st_mode & 07777);
     }
-    return std::make_unique<PosixReplacementFile>(fd, std::move(temp_path), std::move(native),
-                                                  pending_slot);
+    return std::make_unique<PosixReplacementFile>(fd, lock_fd, identity, std::move(temp_path),
+                                                  std::move(target), pending_slot);
   }
 
   bool RemoveFile(const std::string& path) override {
@@ -453,6 +705,49 @@ class PosixOs : public Os {
     std::string contents;
     if (!ReadWholeFile(file, &contents)) return default_value;
     return LookUpProfileString(contents, section, key, default_value);
+  }
+
+  std::unique_ptr<HeldLock> LockFile(const std::string& path, int wait_milliseconds) override {
+    std::string native;
+    if (!ToNativePath(path, &native)) return nullptr;
+    // Never through a link, never blocking on a FIFO; the lock file is shared by every
+    // user who saves into the folder, so it gets the umask's permissions.
+    const int fd = ::open(native.c_str(),
+                          O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      NoteFailure();
+      return nullptr;
+    }
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+      NoteRefusal(kNotAFile);
+      CloseDescriptor(fd);
+      return nullptr;
+    }
+    const std::int64_t deadline = MonotonicMilliseconds() + wait_milliseconds;
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      if ((errno != EWOULDBLOCK && errno != EINTR) || MonotonicMilliseconds() >= deadline) {
+        if (errno == EWOULDBLOCK) {
+          NoteRefusal(kLockBusy);
+        } else {
+          NoteFailure();
+        }
+        CloseDescriptor(fd);
+        return nullptr;
+      }
+      const timespec pause{0, 20'000'000};
+      ::nanosleep(&pause, nullptr);
+    }
+    return std::make_unique<PosixLock>(fd);
+  }
+
+  TrustVerdict TrustOf(const std::string& path) override {
+    std::string native;
+    if (!ToNativePath(path, &native)) return TrustVerdict::kTrusted;
+    struct stat status;
+    // The file a link leads to is what is read; its owner and mode are what count.
+    if (::stat(native.c_str(), &status) != 0) return TrustVerdict::kTrusted;
+    return JudgeTrust(FactsOf(status), FolderFactsOf(native), ::geteuid());
   }
 };
 

@@ -7,12 +7,14 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <random>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "os/os.h"
 #include "os/profile_file.h"
@@ -80,15 +82,25 @@ class HandleWriter {
 
   bool Close() {
     if (!close_result_.has_value()) {
-      if (!failed_ && !buffer_.Flush([this](std::string_view b) { return WriteAll(b); }))
-        failed_ = true;
-      bool kept = !failed_;
-      if (flush_on_close_ && !::FlushFileBuffers(handle_)) kept = false;
+      bool kept = Flush();
       if (!::CloseHandle(handle_)) kept = false;
       close_result_ = kept;
     }
     return *close_result_;
   }
+
+  // Writes what is buffered (and, when flushing on close, down to the disk) while keeping
+  // the file open; false when anything written could not be kept.
+  bool Flush() {
+    if (close_result_.has_value()) return *close_result_;
+    if (!failed_ && !buffer_.Flush([this](std::string_view b) { return WriteAll(b); }))
+      failed_ = true;
+    if (!failed_ && flush_on_close_ && !::FlushFileBuffers(handle_)) failed_ = true;
+    return !failed_;
+  }
+
+  // The open file, until Close.
+  HANDLE handle() const { return handle_; }
 
  private:
   bool WriteAll(std::string_view bytes) {
@@ -121,46 +133,72 @@ class Win32WritableFile : public WritableFile {
   HandleWriter writer_;
 };
 
+// Renames the open file to target (a full path in the same folder), replacing a file of
+// that name. Done through the handle: the file is never closed between being written and
+// being moved, so nobody can put another file in its place.
+bool RenameOpenFile(HANDLE handle, const std::wstring& target) {
+  const std::wstring name = QueryString([&](DWORD size, wchar_t* buffer) {
+    return ::GetFullPathNameW(target.c_str(), size, buffer, nullptr);
+  });
+  if (name.empty()) return false;
+  const std::size_t name_bytes = name.size() * sizeof(wchar_t);
+  std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + name_bytes);
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  info->ReplaceIfExists = TRUE;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = static_cast<DWORD>(name_bytes);
+  std::memcpy(info->FileName, name.data(), name_bytes);
+  return ::SetFileInformationByHandle(handle, FileRenameInfo, info,
+                                      static_cast<DWORD>(buffer.size())) != 0;
+}
+
+// Marks the open file for deletion when its handle closes.
+void DeleteOnClose(HANDLE handle) {
+  FILE_DISPOSITION_INFO disposition{};
+  disposition.DeleteFile = TRUE;
+  ::SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
 class Win32ReplacementFile : public ReplacementFile {
  public:
-  Win32ReplacementFile(HANDLE handle, std::wstring temp_path, std::wstring target_path)
-      : writer_(handle, /*flush_on_close=*/true),
-        temp_path_(std::move(temp_path)),
-        target_path_(std::move(target_path)) {}
+  Win32ReplacementFile(HANDLE handle, std::wstring target_path)
+      : writer_(handle, /*flush_on_close=*/true), target_path_(std::move(target_path)) {}
 
   ~Win32ReplacementFile() override {
-    if (committed_) return;
+    if (!committed_ && !closed_) DeleteOnClose(writer_.handle());
     writer_.Close();
-    ::DeleteFileW(temp_path_.c_str());
   }
 
   bool Append(std::string_view bytes) override { return writer_.Append(bytes); }
-  bool Close() override { return writer_.Close(); }
+  // The temporary file stays open until Commit or destruction: closing it would open the
+  // door to a swap. Close only writes what is buffered.
+  bool Close() override { return writer_.Flush(); }
 
   bool Commit() override {
     if (committed_) return true;
-    // The data is flushed before the move, and the move itself is written through, so the
-    // target never names a file whose content is still only in the cache.
-    if (!writer_.Close()) return false;
-    if (!::MoveFileExW(temp_path_.c_str(), target_path_.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      return false;
-    }
+    // The data is flushed before the move, so the target never names a file whose content
+    // is still only in the cache.
+    if (!writer_.Flush()) return false;
+    if (!RenameOpenFile(writer_.handle(), target_path_)) return false;
     committed_ = true;
+    writer_.Close();
+    closed_ = true;
     return true;
   }
 
  private:
   HandleWriter writer_;
-  std::wstring temp_path_;
   std::wstring target_path_;
   bool committed_ = false;
+  bool closed_ = false;
 };
 
 // Creates a new file beside target named ".~XXXXXX" with six random characters. It must be
 // in the same folder: a move across volumes is a copy, not one step. The name is short and
 // does not grow with the target's, so a target near the path-length limit still works.
-HANDLE CreateSiblingTemporary(const std::wstring& target, std::wstring* temp_path) {
+// The file is shared with nobody, and opened with the right to move and delete it through
+// its handle.
+HANDLE CreateSiblingTemporary(const std::wstring& target) {
   static constexpr std::wstring_view kAlphabet =
       L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   thread_local std::mt19937_64 random{std::random_device{}()};
@@ -168,17 +206,24 @@ HANDLE CreateSiblingTemporary(const std::wstring& target, std::wstring* temp_pat
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::wstring candidate = folder + L".~";
     for (int k = 0; k < 6; ++k) candidate += kAlphabet[random() % kAlphabet.size()];
-    const HANDLE handle = ::CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) {
-      *temp_path = std::move(candidate);
-      return handle;
-    }
+    const HANDLE handle = ::CreateFileW(candidate.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) return handle;
     const DWORD error = ::GetLastError();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
   }
   return INVALID_HANDLE_VALUE;
 }
+
+// The lock is the handle's: closing it lets go.
+class Win32Lock : public HeldLock {
+ public:
+  explicit Win32Lock(HANDLE handle) : handle_(handle) {}
+  ~Win32Lock() override { ::CloseHandle(handle_); }
+
+ private:
+  HANDLE handle_;
+};
 
 // The root of an absolute path as the drive-type query wants it: "C:\" for a drive
 // letter, "\\server\share\" for a UNC path.
@@ -243,10 +288,14 @@ class Win32Os : public Os {
   std::unique_ptr<ReplacementFile> OpenReplacement(const std::string& path) override {
     std::wstring wide;
     if (!ToWidePath(path, &wide)) return nullptr;
-    std::wstring temp_path;
-    const HANDLE handle = CreateSiblingTemporary(wide, &temp_path);
+    // A folder (or a device) at the destination is not replaced; the rename would fail
+    // on it anyway, but only after the whole report had been written.
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+      return nullptr;
+    const HANDLE handle = CreateSiblingTemporary(wide);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
-    return std::make_unique<Win32ReplacementFile>(handle, std::move(temp_path), std::move(wide));
+    return std::make_unique<Win32ReplacementFile>(handle, std::move(wide));
   }
 
   bool RemoveFile(const std::string& path) override {
@@ -351,6 +400,38 @@ class Win32Os : public Os {
     std::string contents;
     if (!ReadWholeFile(file, &contents)) return default_value;
     return LookUpProfileString(contents, section, key, default_value);
+  }
+
+  std::unique_ptr<HeldLock> LockFile(const std::string& path, int wait_milliseconds) override {
+    std::wstring wide;
+    if (!ToWidePath(path, &wide)) return nullptr;
+    const HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    if (::GetFileType(handle) != FILE_TYPE_DISK) {
+      ::CloseHandle(handle);
+      return nullptr;
+    }
+    const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(wait_milliseconds);
+    for (;;) {
+      OVERLAPPED whole_file{};
+      if (::LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                       &whole_file)) {
+        return std::make_unique<Win32Lock>(handle);
+      }
+      if (::GetLastError() != ERROR_LOCK_VIOLATION || ::GetTickCount64() >= deadline) {
+        ::CloseHandle(handle);
+        return nullptr;
+      }
+      ::Sleep(20);
+    }
+  }
+
+  TrustVerdict TrustOf(const std::string&) override {
+    // Who may write a file is a matter of its access list on Windows; the settings folder
+    // lies in the user's own profile.
+    return TrustVerdict::kTrusted;
   }
 };
 
