@@ -139,4 +139,9 @@ std::string CallFaultOs::ReadProfileString(const std::string& file, const std::s
                          : ForwardingOs::ReadProfileString(file, section, key, default_value);
 }
 
+std::unique_ptr<HeldLock> CallFaultOs::LockFile(const std::string& path, int wait_milliseconds) {
+  if (NextCallFails()) return nullptr;
+  return ForwardingOs::LockFile(path, wait_milliseconds);
+}
+
 }  // namespace vintor::os

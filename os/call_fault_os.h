@@ -57,6 +57,8 @@ class CallFaultOs : public ForwardingOs {
   std::string ProgramFolder() override;
   std::string ReadProfileString(const std::string& file, const std::string& section,
                                 const std::string& key, const std::string& default_value) override;
+  std::unique_ptr<HeldLock> LockFile(const std::string& path, int wait_milliseconds) override;
+  // TrustOf has no failing answer of its own and is passed on without a number.
 
  private:
   int calls_ = 0;
