@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "books/books_codes.h"
+#include "books/stored_totals_check.h"
 #include "books/total_formula.h"
 #include "text/cp932.h"
 
@@ -68,24 +69,37 @@ int RuleKamoku::MoveReady(int, int, int, const platform::StFINDINFO*, const void
   const CompanyRecord* company = selection_.Current();
   if (company == nullptr) return kCodeNoCompany;
   const Chart* chart = session_.ChartOf(*company);
-  if (chart == nullptr) return kCodeQueryFailed;
+  if (chart == nullptr) return session_.ReportDamage();
 
   TotalsByKey totals;
   SqliteStatement query = session_.database()->Prepare(
       "SELECT key, slot, debit_1, credit_1, debit_2, credit_2 FROM monthly_totals"
       " WHERE company_id = ?");
-  if (!query.valid() || !query.Bind(1, company->id)) return kCodeQueryFailed;
+  if (!query.valid() || !query.Bind(1, company->id)) return session_.ReportDamage();
   for (;;) {
     const auto step = query.Step();
     if (step == SqliteStatement::StepResult::kDone) break;
-    if (step == SqliteStatement::StepResult::kError) return kCodeQueryFailed;
+    if (step == SqliteStatement::StepResult::kError) return session_.ReportDamage();
     const std::int64_t slot = query.Int64(1);
-    if (slot < 0 || slot >= kTotalsSlots) return kCodeQueryFailed;
+    if (slot < 0 || slot >= kTotalsSlots) {
+      return session_.ReportDamage("the table monthly_totals holds month slot " +
+                                   std::to_string(slot));
+    }
     AccountTotals& account = totals[query.Int32(0)];
     account.debit_1[slot] = query.Int64(2);
     account.credit_1[slot] = query.Int64(3);
     account.debit_2[slot] = query.Int64(4);
     account.credit_2[slot] = query.Int64(5);
+  }
+
+  // Once per opening: totals that disagree with the journal would make statements that no
+  // journal supports.
+  if (!session_.TotalsVerified(company->id)) {
+    std::string why;
+    if (!CheckStoredTotals(*session_.database(), *company, *chart, totals, &why)) {
+      return session_.ReportDamage(why);
+    }
+    session_.SetTotalsVerified(company->id);
   }
 
   if (const int code = AddFormulaParts(*chart, &totals); code != platform::kSuccess) return code;

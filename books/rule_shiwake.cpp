@@ -30,7 +30,7 @@ int RuleShiwake::Load(const platform::StFINDINFO* find, std::vector<platform::St
   SqliteStatement& query = query_;
   query.Reset();
   if (!query.valid() || !query.Bind(1, company->id) || !query.Bind(2, journal_key)) {
-    return kCodeQueryFailed;
+    return session_.ReportDamage();
   }
   for (;;) {
     const auto step = query.Step();
@@ -38,7 +38,7 @@ int RuleShiwake::Load(const platform::StFINDINFO* find, std::vector<platform::St
       query.Reset();
       return platform::kSuccess;
     }
-    if (step == SqliteStatement::StepResult::kError) return kCodeQueryFailed;
+    if (step == SqliteStatement::StepResult::kError) return session_.ReportDamage();
     platform::StSWKTINFO& line = lines->emplace_back();
     std::memset(&line, 0, sizeof line);
     line.journal_key = query.Int32(0);
@@ -53,7 +53,7 @@ int RuleShiwake::Load(const platform::StFINDINFO* find, std::vector<platform::St
     line.credit_amount = query.Int64(9);
     line.credit_tax = query.Int64(10);
     std::string description;
-    if (!query.Text(11, &description)) return kCodeQueryFailed;
+    if (!query.Text(11, &description)) return session_.ReportDamage();
     const std::string_view fitting =
         text::PrefixOnCharacterBoundary(description, sizeof line.description);
     std::memcpy(line.description, fitting.data(), fitting.size());
