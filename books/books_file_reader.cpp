@@ -169,10 +169,13 @@ bool BooksFileReader::ReadJournal(BooksData* data) {
         taken.resize(lines.size());
         if (position < 0 || static_cast<std::uint64_t>(position) >= lines.size() ||
             taken[static_cast<std::size_t>(position)]) {
-          database_.SetError("journal line " + std::to_string(row.Int32(3)) + " of voucher " +
-                             std::to_string(row.Int32(1)) + " has the position " +
-                             std::to_string(position) + ", which is not free among its " +
-                             std::to_string(lines.size()) + " lines (table journal_lines)");
+          const bool beyond = position < 0 || static_cast<std::uint64_t>(position) >= lines.size();
+          database_.SetError(
+              "journal line " + std::to_string(row.Int32(3)) + " of voucher " +
+              std::to_string(row.Int32(1)) + " has the position " + std::to_string(position) +
+              (beyond ? ", beyond the voucher's " + std::to_string(lines.size()) + " lines"
+                      : ", which another line of the voucher has") +
+              " (table journal_lines)");
           return false;
         }
         taken[static_cast<std::size_t>(position)] = true;

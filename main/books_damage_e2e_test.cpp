@@ -14,13 +14,21 @@
 
 #include "main/program_runner.h"
 #include "os/scratch_folder.h"
+#include "text/encoding.h"
 
 namespace vintor::main::testing {
 namespace {
 
-// What the exporter says before it fails, UTF-8 as on the terminal.
+// What the exporter says before it fails (CP932, as every text of the program).
 constexpr char kDamaged[] = "会計データのファイルが壊れています。";
 constexpr char kNotBooks[] = "会計データのファイルではありません。";
+
+// The terminal shows the program's texts in UTF-8.
+std::string Utf8(const std::string& cp932) {
+  std::string utf8;
+  EXPECT_TRUE(text::Cp932ToUtf8(cp932, &utf8));
+  return utf8;
+}
 
 class BooksDamageTest : public ::testing::Test {
  protected:
@@ -119,7 +127,7 @@ TEST_F(BooksDamageTest, TheExporterRefusesDamagedBooks) {
 
     const ProgramRun run = Export();
     EXPECT_EQ(run.exit_status, 2) << run.errors;
-    EXPECT_NE(run.errors.find(c.said), std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find(Utf8(c.said)), std::string::npos) << run.errors;
     EXPECT_NE(run.errors.find(books()), std::string::npos) << run.errors;
     EXPECT_NE(run.errors.find(c.named), std::string::npos) << run.errors;
     EXPECT_NE(::access(out().c_str(), F_OK), 0) << "a report was written";
