@@ -219,7 +219,8 @@ bool SqliteStatement::Text(int column, std::string* cp932) {
                     })) {
     return true;
   }
-  return Fail("a stored text has no CP932 form: " + why);
+  return Fail(std::string("the column ") + sqlite3_column_name(statement_, column) +
+              " holds a text that does not convert: " + why);
 }
 
 SqliteTransaction::~SqliteTransaction() {

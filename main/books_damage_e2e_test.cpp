@@ -96,7 +96,7 @@ TEST_F(BooksDamageTest, TheExporterRefusesDamagedBooks) {
       {"an account name that is not UTF-8",
        "UPDATE accounts SET formal_name = CAST(X'E381FF' AS TEXT)"
        " WHERE company_id = 1 AND seq = 3",
-       false, false, kDamaged, "no CP932 form"},
+       false, false, kDamaged, "the column formal_name holds a text that does not convert"},
       {"a ledger description CP932 cannot hold",
        std::string("UPDATE journal_lines SET description = '\xF0\x9F\x8D\xA3'") + kFirstLine, false,
        false, kDamaged, "no CP932 form"},
