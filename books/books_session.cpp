@@ -4,6 +4,7 @@
 
 #include "books/books_codes.h"
 #include "books/books_schema.h"
+#include "books/derived_tables_check.h"
 #include "books/regular_file.h"
 #include "os/os.h"
 
@@ -158,6 +159,17 @@ int BooksSession::ReportDamage(std::string what) {
     Display(owner_, DamageMessage(options_.books_path, what), title_, ui::kWarning);
   }
   return kCodeDamaged;
+}
+
+int BooksSession::CheckDerivedTablesOf(const CompanyRecord& company) {
+  if (database_ == nullptr) return kCodeNotOpen;
+  if (verified_.contains(company.id)) return platform::kSuccess;
+  const Chart* chart = ChartOf(company);
+  if (chart == nullptr) return ReportDamage();
+  std::string why;
+  if (!CheckDerivedTables(*database_, company, *chart, &why)) return ReportDamage(why);
+  verified_.insert(company.id);
+  return platform::kSuccess;
 }
 
 int BooksSession::Display(platform::WindowHandle owner, const std::string& text,

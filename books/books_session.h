@@ -90,10 +90,11 @@ class BooksSession {
   // (kCodeDamaged), which fails the run. Never call it for a caller's mistake.
   int ReportDamage(std::string what = {});
 
-  // Whether the stored totals of a company were compared with its journal and agree; set
-  // once the comparison has been made (rule_kamoku.cpp), so it is made once per opening.
-  bool TotalsVerified(std::int64_t company_id) const { return verified_.contains(company_id); }
-  void SetTotalsVerified(std::int64_t company_id) { verified_.insert(company_id); }
+  // 0 when the derived tables of the company (its monthly totals, postings and the ledger
+  // columns of its journal lines) agree with its journal (derived_tables_check.h); else the
+  // damage has been reported and its code is returned. Compared once per opening, before the
+  // totals or the ledger cursor first reads them.
+  int CheckDerivedTablesOf(const CompanyRecord& company);
 
  private:
   bool ReadRecords(std::string* error);

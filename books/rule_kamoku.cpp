@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "books/books_codes.h"
-#include "books/stored_totals_check.h"
 #include "books/total_formula.h"
 #include "text/cp932.h"
 
@@ -70,6 +69,10 @@ int RuleKamoku::MoveReady(int, int, int, const platform::StFINDINFO*, const void
   if (company == nullptr) return kCodeNoCompany;
   const Chart* chart = session_.ChartOf(*company);
   if (chart == nullptr) return session_.ReportDamage();
+  // Totals that disagree with the journal would make statements that no journal supports.
+  if (const int code = session_.CheckDerivedTablesOf(*company); code != platform::kSuccess) {
+    return code;
+  }
 
   TotalsByKey totals;
   SqliteStatement query = session_.database()->Prepare(
@@ -90,16 +93,6 @@ int RuleKamoku::MoveReady(int, int, int, const platform::StFINDINFO*, const void
     account.credit_1[slot] = query.Int64(3);
     account.debit_2[slot] = query.Int64(4);
     account.credit_2[slot] = query.Int64(5);
-  }
-
-  // Once per opening: totals that disagree with the journal would make statements that no
-  // journal supports.
-  if (!session_.TotalsVerified(company->id)) {
-    std::string why;
-    if (!CheckStoredTotals(*session_.database(), *company, *chart, totals, &why)) {
-      return session_.ReportDamage(why);
-    }
-    session_.SetTotalsVerified(company->id);
   }
 
   if (const int code = AddFormulaParts(*chart, &totals); code != platform::kSuccess) return code;

@@ -54,6 +54,11 @@ int RuleMotocho::RangeOf(const platform::StMOTOCHOHYOJIINFO* display, Range* ran
   if (!session_.is_open()) return kCodeNotOpen;
   const CompanyRecord* company = selection_.Current();
   if (company == nullptr) return kCodeNoCompany;
+  // A ledger from postings or line columns out of step with the journal would show lines
+  // that no journal has.
+  if (const int code = session_.CheckDerivedTablesOf(*company); code != platform::kSuccess) {
+    return code;
+  }
   range->company_id = company->id;
   range->main_code = display->account_key / 10000;
   range->first_date = display->first_date;

@@ -31,7 +31,7 @@ class SqliteDatabase {
     kCreate,     // created when absent
   };
 
-  // Opens the file at the CP932 path. nullptr with *error set when the path does not
+  // Opens the file at the CP932 path, for use by one thread at a time. nullptr with *error set when the path does not
   // convert or SQLite cannot open the file. Opening succeeds on any existing file; whether
   // it is a database shows at the first statement.
   static std::unique_ptr<SqliteDatabase> Open(const std::string& path, Mode mode,

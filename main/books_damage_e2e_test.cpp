@@ -115,6 +115,14 @@ TEST_F(BooksDamageTest, TheExporterRefusesDamagedBooks) {
                    " credit_amount = credit_amount + 10000") +
            kFirstLine,
        false, false, kDamaged, "disagree with the journal"},
+      {"a posting of the ledger removed",
+       "DELETE FROM postings WHERE (company_id, main_code, date, line_id) = (SELECT company_id,"
+       " main_code, date, line_id FROM postings WHERE company_id = 1 LIMIT 1)",
+       false, false, kDamaged, "the table postings"},
+      {"a ledger line showing another account",
+       std::string("UPDATE journal_lines SET shown_debit_key = shown_debit_key + 10000") +
+           kFirstLine,
+       false, false, kDamaged, "(table journal_lines)"},
       {"a FIFO in place of the file", "", false, true, kNotBooks, "not a regular file"},
   };
   for (const Case& c : cases) {
