@@ -156,7 +156,7 @@ bool CheckBooksFile(SqliteDatabase& database, std::string* error) {
   }
   for (const auto& [name, sql] : found) {
     if (!expected.contains(name)) {
-      *error = "the " + name + " is not part of a books file";
+      *error = "the " + name + " does not belong in a books file";
       return false;
     }
   }

@@ -17,6 +17,10 @@ int RuleShiwake::Load(const platform::StFINDINFO* find, std::vector<platform::St
   if (!session_.is_open()) return kCodeNotOpen;
   const CompanyRecord* company = selection_.Current();
   if (company == nullptr) return kCodeNoCompany;
+  // The markers and dates kept with the lines are derived from the journal too.
+  if (const int code = session_.CheckDerivedTablesOf(*company); code != platform::kSuccess) {
+    return code;
+  }
   // Served by the index on (company, journal key, line number). The ledger asks for many
   // vouchers in a row, so the statement is prepared once per connection.
   if (generation_ != session_.generation() || !query_.valid()) {

@@ -55,7 +55,7 @@ std::unique_ptr<SqliteDatabase> SqliteDatabase::Open(const std::string& path, Mo
   if (mode == Mode::kCreate) flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
   sqlite3* handle = nullptr;
   // A connection serves one thread at a time: SQLite need not lock it around every call,
-  // which on the journal's millions of column reads is a good part of the time.
+  // which on the journal's millions of column reads costs much of the time.
   flags |= SQLITE_OPEN_NOMUTEX;
   const int code = sqlite3_open_v2(utf8.c_str(), &handle, flags, nullptr);
   if (code != SQLITE_OK) {
