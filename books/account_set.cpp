@@ -33,7 +33,7 @@ int AccountSet::WalkFind(platform::SetCursor cursor, const platform::StFINDINFO*
   const CompanyRecord* company = selection_.Current();
   if (company == nullptr) return kCodeNoCompany;
   const Chart* chart = session_.ChartOf(*company);
-  if (chart == nullptr) return kCodeQueryFailed;
+  if (chart == nullptr) return session_.ReportDamage();
   const Account* found = chart->Find(key);
   if (found == nullptr) return platform::kEndOfRecords;
   std::memset(account, 0, sizeof *account);

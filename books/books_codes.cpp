@@ -32,6 +32,8 @@ const char* DescribeCode(int code) {
       return "引数が正しくありません";
     case kCodeBadFormula:
       return "科目の計算式が正しくありません";
+    case kCodeDamaged:
+      return "会計データのファイルが壊れています";
     default:
       return "不明なエラー";
   }

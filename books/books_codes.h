@@ -16,6 +16,7 @@ inline constexpr int kCodeNotFound = 7008;      // no such user
 inline constexpr int kCodeOverflow = 7009;      // a total left the range of 64-bit amounts
 inline constexpr int kCodeBadArgument = 7010;   // a null pointer or a value out of range
 inline constexpr int kCodeBadFormula = 7011;    // an account's formula cannot be used
+inline constexpr int kCodeDamaged = 7012;       // the books file is damaged (said once)
 
 // A short Japanese description of a code, for messages (CP932).
 const char* DescribeCode(int code);

@@ -134,7 +134,24 @@ bool BooksFileReader::ReadJournal(BooksData* data) {
       vouchers[{static_cast<std::int64_t>(k) + 1, v.journal_key}] = &v;
     }
   }
-  return ForEachRow(
+  // A position is an index into the voucher's lines: the lines of a voucher are counted
+  // first, so a damaged position can neither make room for lines that do not exist nor
+  // leave a gap of empty lines.
+  const bool counted = ForEachRow(
+      database_, "SELECT company_id, journal_key, count(*) FROM journal_lines GROUP BY 1, 2",
+      [&](SqliteStatement& row) {
+        const auto found = vouchers.find({row.Int64(0), row.Int32(1)});
+        if (found == vouchers.end()) {
+          database_.SetError("the journal lines of voucher " + std::to_string(row.Int32(1)) +
+                             " have no voucher");
+          return false;
+        }
+        found->second->lines.resize(static_cast<std::size_t>(row.Int64(2)));
+        return true;
+      });
+  if (!counted) return false;
+  std::map<Voucher*, std::vector<bool>> filled;
+  const bool lines_read = ForEachRow(
       database_,
       "SELECT company_id, journal_key, position, line_number, debit_key, debit_amount,"
       " debit_tax, credit_key, credit_amount, credit_tax, description"
@@ -142,15 +159,26 @@ bool BooksFileReader::ReadJournal(BooksData* data) {
       [&](SqliteStatement& row) {
         const auto found = vouchers.find({row.Int64(0), row.Int32(1)});
         const std::int64_t position = row.Int64(2);
-        if (found == vouchers.end() || position < 0) {
+        if (found == vouchers.end()) {
           database_.SetError("a journal line of voucher " + std::to_string(row.Int32(1)) +
                              " has no voucher");
           return false;
         }
         std::vector<JournalLine>& lines = found->second->lines;
-        if (static_cast<std::size_t>(position) >= lines.size()) {
-          lines.resize(static_cast<std::size_t>(position) + 1);
+        std::vector<bool>& taken = filled[found->second];
+        taken.resize(lines.size());
+        if (position < 0 || static_cast<std::uint64_t>(position) >= lines.size() ||
+            taken[static_cast<std::size_t>(position)]) {
+          const bool beyond = position < 0 || static_cast<std::uint64_t>(position) >= lines.size();
+          database_.SetError(
+              "journal line " + std::to_string(row.Int32(3)) + " of voucher " +
+              std::to_string(row.Int32(1)) + " has the position " + std::to_string(position) +
+              (beyond ? ", beyond the voucher's " + std::to_string(lines.size()) + " lines"
+                      : ", which another line of the voucher has") +
+              " (table journal_lines)");
+          return false;
         }
+        taken[static_cast<std::size_t>(position)] = true;
         JournalLine& l = lines[static_cast<std::size_t>(position)];
         l.line_number = row.Int32(3);
         l.debit_key = row.Int32(4);
@@ -161,6 +189,8 @@ bool BooksFileReader::ReadJournal(BooksData* data) {
         l.credit_tax = row.Int64(9);
         return row.Text(10, &l.description);
       });
+  // As many distinct positions below the count as the voucher has lines: every one is taken.
+  return lines_read;
 }
 
 bool BooksFileReader::ReadSavedTexts(BooksData* data) {

@@ -1,5 +1,8 @@
 #include "books/books_schema.h"
 
+#include <map>
+#include <memory>
+
 namespace vintor::books {
 namespace {
 
@@ -100,6 +103,75 @@ bool IsBooksDatabase(SqliteDatabase& database, std::string* error) {
   if (marker.Int64(1) != kBooksFormatVersion) {
     *error = "it is a books file of version " + std::to_string(marker.Int64(1)) +
              ", this program reads version " + std::to_string(kBooksFormatVersion);
+    return false;
+  }
+  return true;
+}
+
+namespace {
+
+// The tables and indexes of a database, by name, with the statements that created them.
+bool ReadSchema(SqliteDatabase& database, std::map<std::string, std::string>* schema) {
+  SqliteStatement query =
+      database.Prepare("SELECT type || ' ' || name, coalesce(sql, '') FROM sqlite_master");
+  if (!query.valid()) return false;
+  for (;;) {
+    const SqliteStatement::StepResult step = query.Step();
+    if (step == SqliteStatement::StepResult::kDone) return true;
+    if (step == SqliteStatement::StepResult::kError) return false;
+    schema->emplace(std::string(query.Utf8(0)), std::string(query.Utf8(1)));
+  }
+}
+
+}  // namespace
+
+bool CheckBooksFile(SqliteDatabase& database, std::string* error) {
+  // The schema a new books file gets, made in memory: whatever differs from it was not
+  // written by this program.
+  std::string why;
+  const std::unique_ptr<SqliteDatabase> model =
+      SqliteDatabase::Open(":memory:", SqliteDatabase::Mode::kCreate, &why);
+  std::map<std::string, std::string> expected;
+  std::map<std::string, std::string> found;
+  if (model == nullptr || !CreateBooksTables(*model) || !CreateBooksIndexes(*model) ||
+      !ReadSchema(*model, &expected)) {
+    *error = "the model of the tables cannot be made (" +
+             (model != nullptr ? model->LastError() : why) + ")";
+    return false;
+  }
+  if (!ReadSchema(database, &found)) {
+    *error = database.LastError();
+    return false;
+  }
+  for (const auto& [name, sql] : expected) {
+    const auto present = found.find(name);
+    if (present == found.end()) {
+      *error = "the " + name + " is missing";
+      return false;
+    }
+    if (present->second != sql) {
+      *error = "the " + name + " has been changed";
+      return false;
+    }
+  }
+  for (const auto& [name, sql] : found) {
+    if (!expected.contains(name)) {
+      *error = "the " + name + " does not belong in a books file";
+      return false;
+    }
+  }
+  // The first problem is enough to refuse the file; SQLite says "ok" when there is none.
+  SqliteStatement check = database.Prepare("PRAGMA quick_check(1)");
+  if (!check.valid()) {
+    *error = database.LastError();
+    return false;
+  }
+  if (check.Step() != SqliteStatement::StepResult::kRow) {
+    *error = database.LastError();
+    return false;
+  }
+  if (check.Utf8(0) != "ok") {
+    *error = std::string(check.Utf8(0));
     return false;
   }
   return true;

@@ -4,6 +4,8 @@
 
 #include "books/books_codes.h"
 #include "books/books_schema.h"
+#include "books/derived_tables_check.h"
+#include "books/regular_file.h"
 #include "os/os.h"
 
 namespace vintor::books {
@@ -28,6 +30,10 @@ bool ForEachRow(SqliteDatabase& database, std::string_view sql, std::int64_t par
   }
 }
 
+std::string DamageMessage(const std::string& path, const std::string& what) {
+  return "会計データのファイルが壊れています。\n" + path + "\n(" + what + ")";
+}
+
 }  // namespace
 
 Chart::Chart(std::vector<Account> accounts) : accounts_(std::move(accounts)) {
@@ -48,6 +54,13 @@ bool BooksSession::Open(std::string* message) {
     *message = "会計データのファイルが見つかりません。\n" + path;
     return false;
   }
+  // A FIFO would block SQLite's open and the run with it; a device is no books file.
+  std::uint64_t size = 0;
+  if (KindOfFile(path, &size) != FileKind::kRegular) {
+    *message = "会計データのファイルではありません。\n" + path +
+               "\n(it is not a regular file: a folder, FIFO or device)";
+    return false;
+  }
   std::string why;
   database_ = SqliteDatabase::Open(path, SqliteDatabase::Mode::kReadOnly, &why);
   if (database_ == nullptr) {
@@ -59,20 +72,36 @@ bool BooksSession::Open(std::string* message) {
     *message = "会計データのファイルではありません。\n" + path + "\n(" + why + ")";
     return false;
   }
-  if (!database_->Execute(kReadPragmas) || !ReadRecords(&why)) {
+  if (!database_->Execute(kReadPragmas)) {
+    why = database_->LastError();
     Close();
     *message = "会計データのファイルを読み込めません。\n" + path + "\n(" + why + ")";
     return false;
   }
+  // Damage is found before any number is handed out: a run never totals half a file.
+  if (!CheckBooksFile(*database_, &why) || !ReadRecords(&why)) {
+    Close();
+    *message = DamageMessage(path, why);
+    return false;
+  }
   ++generation_;
-  // The selected company's chart is read now, so the run's account lookups never wait.
-  if (const CompanyRecord* selected = SelectedCompany(); selected != nullptr) ChartOf(*selected);
+  // The selected company's chart is read now, so the run's account lookups never wait and
+  // a chart that cannot be read stops the run before the conditions are asked for.
+  if (const CompanyRecord* selected = SelectedCompany();
+      selected != nullptr && ChartOf(*selected) == nullptr) {
+    why = database_->LastError();
+    Close();
+    *message = DamageMessage(path, why);
+    return false;
+  }
+  damage_reported_ = false;
   return true;
 }
 
 void BooksSession::Close() {
   if (database_ == nullptr) return;
   charts_.clear();
+  verified_.clear();
   companies_.clear();
   users_.clear();
   eras_.clear();
@@ -121,6 +150,26 @@ bool BooksSession::ReadRecords(std::string* error) {
   std::stable_sort(eras_.begin(), eras_.end(),
                    [](const Era& a, const Era& b) { return a.first_day < b.first_day; });
   return true;
+}
+
+int BooksSession::ReportDamage(std::string what) {
+  if (what.empty() && database_ != nullptr) what = database_->LastError();
+  if (!damage_reported_) {
+    damage_reported_ = true;
+    Display(owner_, DamageMessage(options_.books_path, what), title_, ui::kWarning);
+  }
+  return kCodeDamaged;
+}
+
+int BooksSession::CheckDerivedTablesOf(const CompanyRecord& company) {
+  if (database_ == nullptr) return kCodeNotOpen;
+  if (verified_.contains(company.id)) return platform::kSuccess;
+  const Chart* chart = ChartOf(company);
+  if (chart == nullptr) return ReportDamage();
+  std::string why;
+  if (!CheckDerivedTables(*database_, company, *chart, &why)) return ReportDamage(why);
+  verified_.insert(company.id);
+  return platform::kSuccess;
 }
 
 int BooksSession::Display(platform::WindowHandle owner, const std::string& text,

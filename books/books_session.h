@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -41,9 +42,10 @@ class BooksSession {
  public:
   explicit BooksSession(BooksOptions options) : options_(std::move(options)) {}
 
-  // Opens the books file read-only and reads the company records, users, eras, folders and
-  // the chart of the selected company. False with *message set (CP932, for the user) when
-  // the file is missing, unreadable or not a books file.
+  // Opens the books file read-only, checks that it is sound (books_schema.h, CheckBooksFile)
+  // and reads the company records, users, eras, folders and the chart of the selected
+  // company. False with *message set (CP932, for the user) when the file is missing, not a
+  // plain file, unreadable, not a books file or damaged.
   bool Open(std::string* message);
   void Close();
   bool is_open() const { return database_ != nullptr; }
@@ -77,8 +79,22 @@ class BooksSession {
   // The company data the current user has selected; nullptr when none is or it is absent.
   const CompanyRecord* SelectedCompany() const;
 
-  // The chart of a company, read on first use and kept. nullptr when it cannot be read.
+  // The chart of a company, read on first use and kept. nullptr when it cannot be read
+  // (the damage has then been reported).
   const Chart* ChartOf(const CompanyRecord& company);
+
+  // Reports that the books file is damaged: a query failed, a stored value has the wrong
+  // kind or no CP932 form, or the stored totals disagree with the journal. what says how
+  // (English, as SQLite's messages); empty takes the database's last error. The user is
+  // told once per opening, naming the file; every cursor then answers the code returned
+  // (kCodeDamaged), which fails the run. Never call it for a caller's mistake.
+  int ReportDamage(std::string what = {});
+
+  // 0 when the derived tables of the company (its monthly totals, postings and the ledger
+  // columns of its journal lines) agree with its journal (derived_tables_check.h); else the
+  // damage has been reported and its code is returned. Compared once per opening, before the
+  // totals or the ledger cursor first reads them.
+  int CheckDerivedTablesOf(const CompanyRecord& company);
 
  private:
   bool ReadRecords(std::string* error);
@@ -94,6 +110,8 @@ class BooksSession {
   std::vector<Folder> folders_;
   std::string books_current_user_;
   std::map<std::int64_t, std::unique_ptr<Chart>> charts_;
+  std::set<std::int64_t> verified_;
+  bool damage_reported_ = false;
 };
 
 // Which company data a set or cursor works on: the one named with SetCurDataID, else the

@@ -1,11 +1,13 @@
 #include "books/books_store.h"
 
+#include <cstdint>
 #include <memory>
 #include <random>
 
 #include "books/books_file_reader.h"
 #include "books/books_file_writer.h"
 #include "books/books_schema.h"
+#include "books/regular_file.h"
 #include "books/sqlite_database.h"
 #include "os/os.h"
 
@@ -57,11 +59,15 @@ bool WriteBooksFile(os::Os& os, const std::string& path, const BooksData& data,
 }
 
 bool ReadBooksFile(const std::string& path, BooksData* data, std::string* error) {
-  std::string why;
+  std::string why = WhyNotReadableFile(path, UINT64_MAX);
+  if (!why.empty()) {
+    *error = "cannot read the books file " + path + ": " + why;
+    return false;
+  }
   std::unique_ptr<SqliteDatabase> database =
       SqliteDatabase::Open(path, SqliteDatabase::Mode::kReadOnly, &why);
   if (database == nullptr || !IsBooksDatabase(*database, &why) ||
-      !BooksFileReader(*database).Read(data, &why)) {
+      !CheckBooksFile(*database, &why) || !BooksFileReader(*database).Read(data, &why)) {
     *error = "cannot read the books file " + path + ": " + why;
     return false;
   }
@@ -70,10 +76,15 @@ bool ReadBooksFile(const std::string& path, BooksData* data, std::string* error)
 
 bool SelectCompany(const std::string& path, const std::string& user_id, int data_number,
                    std::string* error) {
-  std::string why;
+  std::string why = WhyNotReadableFile(path, UINT64_MAX);
+  if (!why.empty()) {
+    *error = "cannot open the books file " + path + ": " + why;
+    return false;
+  }
   std::unique_ptr<SqliteDatabase> database =
       SqliteDatabase::Open(path, SqliteDatabase::Mode::kReadWrite, &why);
-  if (database == nullptr || !IsBooksDatabase(*database, &why)) {
+  if (database == nullptr || !IsBooksDatabase(*database, &why) ||
+      !CheckBooksFile(*database, &why)) {
     *error = "cannot open the books file " + path + ": " + why;
     return false;
   }

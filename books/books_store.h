@@ -25,7 +25,9 @@ bool WriteBooksFile(const std::string& path, const BooksData& data, std::string*
 bool WriteBooksFile(os::Os& os, const std::string& path, const BooksData& data, std::string* error);
 
 // Reads everything back in the order it was written. False with *error set when the file
-// is missing, unreadable or not a books file. Opens the file read-only.
+// is missing, not a plain file, unreadable, not a books file or damaged (CheckBooksFile, a
+// value of the wrong kind, a journal line out of its voucher's places). Opens the file
+// read-only.
 bool ReadBooksFile(const std::string& path, BooksData* data, std::string* error);
 
 // Changes the selection of one user (and makes that user the current user), in place.

@@ -6,6 +6,7 @@
 #include "books/accounting_period.h"
 #include "books/chart_references.h"
 #include "books/interchange_fields.h"
+#include "books/regular_file.h"
 #include "books/tax_accounts.h"
 #include "text/encoding.h"
 
@@ -93,6 +94,17 @@ bool IsUtf8(std::string_view bytes) {
 bool InterchangeReader::LoadText(std::string_view file, std::string* cp932) {
   std::string utf8;
   const std::string path = JoinPath(folder_, file);
+  // A table is read whole: a FIFO would block the read, a device would stream until memory
+  // runs out, and a file beyond kMaxTableBytes is no table of books.
+  std::uint64_t size = 0;
+  const FileKind kind = KindOfFile(path, &size);
+  if (kind == FileKind::kOther)
+    return Fail(file, 0, "is not a regular file (a folder, FIFO or device)");
+  if (kind == FileKind::kRegular && size > kMaxTableBytes) {
+    return Fail(file, 0,
+                "is " + std::to_string(size) + " bytes long, more than the " +
+                    std::to_string(kMaxTableBytes) + " a table may have");
+  }
   if (!os_.ReadWholeFile(path, &utf8)) {
     return Fail(file, 0, os_.FileExists(path) ? "cannot be read" : "is missing");
   }

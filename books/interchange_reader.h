@@ -24,6 +24,9 @@ class InterchangeReader {
  public:
   // The faulty rows of one table reported at most.
   static constexpr std::size_t kMaxReportedRows = 20;
+  // The largest table file read: tens of millions of journal lines, more than the books of
+  // any company, and a size whose text and rows still fit in memory.
+  static constexpr std::uint64_t kMaxTableBytes = std::uint64_t{4} << 30;
 
   // os is not owned and must outlive the reader.
   InterchangeReader(os::Os& os, std::string folder) : os_(os), folder_(std::move(folder)) {}

@@ -68,19 +68,26 @@ int RuleKamoku::MoveReady(int, int, int, const platform::StFINDINFO*, const void
   const CompanyRecord* company = selection_.Current();
   if (company == nullptr) return kCodeNoCompany;
   const Chart* chart = session_.ChartOf(*company);
-  if (chart == nullptr) return kCodeQueryFailed;
+  if (chart == nullptr) return session_.ReportDamage();
+  // Totals that disagree with the journal would make statements that no journal supports.
+  if (const int code = session_.CheckDerivedTablesOf(*company); code != platform::kSuccess) {
+    return code;
+  }
 
   TotalsByKey totals;
   SqliteStatement query = session_.database()->Prepare(
       "SELECT key, slot, debit_1, credit_1, debit_2, credit_2 FROM monthly_totals"
       " WHERE company_id = ?");
-  if (!query.valid() || !query.Bind(1, company->id)) return kCodeQueryFailed;
+  if (!query.valid() || !query.Bind(1, company->id)) return session_.ReportDamage();
   for (;;) {
     const auto step = query.Step();
     if (step == SqliteStatement::StepResult::kDone) break;
-    if (step == SqliteStatement::StepResult::kError) return kCodeQueryFailed;
+    if (step == SqliteStatement::StepResult::kError) return session_.ReportDamage();
     const std::int64_t slot = query.Int64(1);
-    if (slot < 0 || slot >= kTotalsSlots) return kCodeQueryFailed;
+    if (slot < 0 || slot >= kTotalsSlots) {
+      return session_.ReportDamage("the table monthly_totals holds month slot " +
+                                   std::to_string(slot));
+    }
     AccountTotals& account = totals[query.Int32(0)];
     account.debit_1[slot] = query.Int64(2);
     account.credit_1[slot] = query.Int64(3);

@@ -54,6 +54,11 @@ int RuleMotocho::RangeOf(const platform::StMOTOCHOHYOJIINFO* display, Range* ran
   if (!session_.is_open()) return kCodeNotOpen;
   const CompanyRecord* company = selection_.Current();
   if (company == nullptr) return kCodeNoCompany;
+  // A ledger from postings or line columns out of step with the journal would show lines
+  // that no journal has.
+  if (const int code = session_.CheckDerivedTablesOf(*company); code != platform::kSuccess) {
+    return code;
+  }
   range->company_id = company->id;
   range->main_code = display->account_key / 10000;
   range->first_date = display->first_date;
@@ -87,7 +92,7 @@ int RuleMotocho::MoveReady(const platform::StFINDINFO*, const platform::StORDERI
   ready_ = false;
   Range range;
   if (const int code = RangeOf(display, &range); code != platform::kSuccess) return code;
-  if (!Prepare() || !BindRange(lines_, range)) return kCodeQueryFailed;
+  if (!Prepare() || !BindRange(lines_, range)) return session_.ReportDamage();
   range_ = range;
   ready_ = true;
   exhausted_ = false;
@@ -103,7 +108,7 @@ int RuleMotocho::GetCount(const platform::StFINDINFO*, const platform::StMOTOCHO
   if (const int code = RangeOf(display, &range); code != platform::kSuccess) return code;
   // Counting runs on its own statement: it must not disturb a prepared ledger.
   if (!Prepare() || !BindRange(count_, range) || count_.Step() != Step::kRow) {
-    return kCodeQueryFailed;
+    return session_.ReportDamage();
   }
   *count = count_.Int32(0);
   count_.Reset();
@@ -133,14 +138,14 @@ int RuleMotocho::Deliver(platform::StMOTOCHOINFO* line) {
   if (generation_ != session_.generation()) return kCodeNotOpen;
   // Walking forward steps the statement once per line; going back starts it again.
   if (stepped_ > next_) {
-    if (!BindRange(lines_, range_)) return kCodeQueryFailed;
+    if (!BindRange(lines_, range_)) return session_.ReportDamage();
     stepped_ = 0;
     exhausted_ = false;
   }
   while (stepped_ <= next_) {
     if (exhausted_) return platform::kEndOfRecords;
     const Step step = lines_.Step();
-    if (step == Step::kError) return kCodeQueryFailed;
+    if (step == Step::kError) return session_.ReportDamage();
     if (step == Step::kDone) {
       exhausted_ = true;
       return platform::kEndOfRecords;
@@ -160,7 +165,7 @@ int RuleMotocho::Deliver(platform::StMOTOCHOINFO* line) {
   line->credit_amount = lines_.Int64(9);
   line->credit_tax = lines_.Int64(10);
   std::string description;
-  if (!lines_.Text(11, &description)) return kCodeQueryFailed;
+  if (!lines_.Text(11, &description)) return session_.ReportDamage();
   CopyField(description, line->description);
   line->side = static_cast<std::uint8_t>(lines_.Int64(12));
   ++next_;

@@ -17,6 +17,10 @@ int RuleShiwake::Load(const platform::StFINDINFO* find, std::vector<platform::St
   if (!session_.is_open()) return kCodeNotOpen;
   const CompanyRecord* company = selection_.Current();
   if (company == nullptr) return kCodeNoCompany;
+  // The markers and dates kept with the lines are derived from the journal too.
+  if (const int code = session_.CheckDerivedTablesOf(*company); code != platform::kSuccess) {
+    return code;
+  }
   // Served by the index on (company, journal key, line number). The ledger asks for many
   // vouchers in a row, so the statement is prepared once per connection.
   if (generation_ != session_.generation() || !query_.valid()) {
@@ -30,7 +34,7 @@ int RuleShiwake::Load(const platform::StFINDINFO* find, std::vector<platform::St
   SqliteStatement& query = query_;
   query.Reset();
   if (!query.valid() || !query.Bind(1, company->id) || !query.Bind(2, journal_key)) {
-    return kCodeQueryFailed;
+    return session_.ReportDamage();
   }
   for (;;) {
     const auto step = query.Step();
@@ -38,7 +42,7 @@ int RuleShiwake::Load(const platform::StFINDINFO* find, std::vector<platform::St
       query.Reset();
       return platform::kSuccess;
     }
-    if (step == SqliteStatement::StepResult::kError) return kCodeQueryFailed;
+    if (step == SqliteStatement::StepResult::kError) return session_.ReportDamage();
     platform::StSWKTINFO& line = lines->emplace_back();
     std::memset(&line, 0, sizeof line);
     line.journal_key = query.Int32(0);
@@ -53,7 +57,7 @@ int RuleShiwake::Load(const platform::StFINDINFO* find, std::vector<platform::St
     line.credit_amount = query.Int64(9);
     line.credit_tax = query.Int64(10);
     std::string description;
-    if (!query.Text(11, &description)) return kCodeQueryFailed;
+    if (!query.Text(11, &description)) return session_.ReportDamage();
     const std::string_view fitting =
         text::PrefixOnCharacterBoundary(description, sizeof line.description);
     std::memcpy(line.description, fitting.data(), fitting.size());

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -30,7 +31,7 @@ class SqliteDatabase {
     kCreate,     // created when absent
   };
 
-  // Opens the file at the CP932 path. nullptr with *error set when the path does not
+  // Opens the file at the CP932 path, for use by one thread at a time. nullptr with *error set when the path does not
   // convert or SQLite cannot open the file. Opening succeeds on any existing file; whether
   // it is a database shows at the first statement.
   static std::unique_ptr<SqliteDatabase> Open(const std::string& path, Mode mode,
@@ -86,7 +87,10 @@ class SqliteStatement {
   bool BindText(int index, std::string_view cp932);
   bool BindUtf8(int index, std::string_view utf8);
 
-  // Steps once. kError keeps SQLite's message in the database.
+  // Steps once. kError keeps SQLite's message in the database. A row is also an error when
+  // a column declared INTEGER or TEXT in the schema holds a value of another kind (a NULL,
+  // a text where a number belongs): the books file was changed behind our back, and reading
+  // such a value as 0 or empty would give wrong numbers without a word.
   StepResult Step();
   // Steps a statement that returns no rows; false unless it finished.
   bool Run();
@@ -103,9 +107,16 @@ class SqliteStatement {
 
  private:
   bool Fail(const std::string& what);
+  // False with the message kept when a column of the current row does not hold the kind
+  // of value its declaration promises.
+  bool CheckColumnKinds();
 
   SqliteDatabase* database_ = nullptr;
   sqlite3_stmt* statement_ = nullptr;
+  // Per result column the storage class its declaration promises (SQLITE_INTEGER or
+  // SQLITE_TEXT), 0 for an expression or another type; filled at the first row.
+  std::vector<int> declared_;
+  bool declared_known_ = false;
   // Recent conversions of this statement's texts. A ledger statement runs over millions of
   // lines whose descriptions repeat; a conversion costs far more than a lookup.
   std::unordered_map<std::string, std::string> to_utf8_;

@@ -2,6 +2,7 @@
 // 1 the input was refused or the books could not be read or written, 2 a usage error.
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -308,5 +309,12 @@ int main(int argc, char** argv) {
     Print(stdout, "tavrel 21.00.03 (books format 1)\n");
     return kDone;
   }
-  return Run(vintor::os::SystemOs(), command);
+  // Sizes are checked before anything is allocated; should the books still need more memory
+  // than there is, the user hears so instead of an abort.
+  try {
+    return Run(vintor::os::SystemOs(), command);
+  } catch (const std::bad_alloc&) {
+    Print(stderr, "tavrel: there is not enough memory for these books\n");
+    return kRefused;
+  }
 }
