@@ -3,6 +3,7 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "books/interchange_fields.h"
 #include "books/journal_layout.h"
 #include "books/monthly_totals.h"
 #include "books/tax_accounts.h"
@@ -11,6 +12,12 @@ namespace vintor::books {
 namespace {
 
 using Step = SqliteStatement::StepResult;
+
+// An amount the import would have refused can only come from a file changed behind the
+// books' back; summed over a year it could overflow the totals it is compared with.
+bool AmountInRange(std::int64_t amount) {
+  return amount >= -kMaxAmount && amount <= kMaxAmount;
+}
 
 template <typename OnRow>
 bool ForEachRow(SqliteDatabase& database, std::string_view sql, std::int64_t company_id,
@@ -114,6 +121,11 @@ bool CheckDerivedTables(SqliteDatabase& database, const CompanyRecord& company, 
       ForEachRow(database, "SELECT key, amount FROM openings WHERE company_id = ? ORDER BY seq",
                  company.id,
                  [&](SqliteStatement& row) {
+                   if (!AmountInRange(row.Int64(1))) {
+                     problem = "the opening balance of " + std::to_string(row.Int32(0)) +
+                               " is out of range (table openings)";
+                     return false;
+                   }
                    books.openings.push_back({row.Int32(0), row.Int64(1)});
                    return true;
                  }) &&
@@ -150,6 +162,10 @@ bool CheckDerivedTables(SqliteDatabase& database, const CompanyRecord& company, 
             line.credit_key = row.Int32(6);
             line.credit_amount = row.Int64(7);
             line.credit_tax = row.Int64(8);
+            for (const std::int64_t amount :
+                 {line.debit_amount, line.debit_tax, line.credit_amount, line.credit_tax}) {
+              if (!AmountInRange(amount)) return line_problem(row, "has an amount out of range");
+            }
             if (row.Int32(9) != voucher.date || row.Int32(10) != voucher.number) {
               return line_problem(row, "does not carry its voucher's date and number");
             }

@@ -107,6 +107,11 @@ TEST_F(BooksDamageTest, TheExporterRefusesDamagedBooks) {
       {"a total of INT64_MAX",
        std::string("UPDATE monthly_totals SET debit_2 = 9223372036854775807") + kFirstTotal, false,
        false, kDamaged, "disagree with the journal"},
+      {"a journal amount of INT64_MAX, on both sides",
+       std::string("UPDATE journal_lines SET debit_amount = 9223372036854775807,"
+                   " credit_amount = 9223372036854775807") +
+           kFirstLine,
+       false, false, kDamaged, "has an amount out of range"},
       {"a total out of step with the journal",
        std::string("UPDATE monthly_totals SET debit_1 = debit_1 + 10000") + kFirstTotal, false,
        false, kDamaged, "disagree with the journal"},

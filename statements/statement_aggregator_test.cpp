@@ -7,9 +7,11 @@
 #include <cstring>
 #include <functional>
 #include <initializer_list>
+#include <limits>
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vintor::statements {
@@ -545,12 +547,27 @@ TEST_F(StatementAggregatorTest, FailsOnLibraryErrorsKeepingTheLinesSoFar) {
 }
 
 TEST_F(StatementAggregatorTest, AClosingBalanceOfTenToTheFourteenYenStopsTheRun) {
-  StKAMOKUSUMINFO totals = Account(1, 0x80880100, true, {}, {});
-  totals.debit_1[0] = 900'000'000'000'000'000;
-  totals.debit_1[4] = 100'000'000'000'000'000;
-  script_.records = {Account(2, 0x80880100, true, {1}, {}), totals};
-  EXPECT_THROW(Run(Months(4, 6)), FixedAmountOverflow);
-  EXPECT_EQ(lines_.size(), 1u);
+  // Scaled amounts in the opening slot and in April; the extremes of int64 as well, which a
+  // damaged store could hand over, never wrap into a small balance.
+  const std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+  const std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+  const std::pair<std::int64_t, std::int64_t> cases[] = {
+      {900'000'000'000'000'000, 100'000'000'000'000'000},
+      {0, kMax},
+      {kMax, kMax},
+      {0, kMin},
+      {kMin, 1},
+  };
+  for (const auto& [opening, april] : cases) {
+    SCOPED_TRACE(std::to_string(opening) + " + " + std::to_string(april));
+    lines_.Clear();
+    StKAMOKUSUMINFO totals = Account(1, 0x80880100, true, {}, {});
+    totals.debit_1[0] = opening;
+    totals.debit_1[4] = april;
+    script_.records = {Account(2, 0x80880100, true, {1}, {}), totals};
+    EXPECT_THROW(Run(Months(4, 6)), FixedAmountOverflow);
+    EXPECT_EQ(lines_.size(), 1u);
+  }
 }
 
 // The notes queries: how they reach the saved texts through the library. The reading rules
