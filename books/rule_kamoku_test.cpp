@@ -7,6 +7,7 @@
 
 #include "books/books_codes.h"
 #include "books/books_test_support.h"
+#include "books/interchange_fields.h"
 #include "text/cp932.h"
 
 namespace vintor::books {
@@ -219,8 +220,13 @@ TEST_F(RuleKamokuTest, AFormulaThatCannotBeUsedFailsThePreparation) {
 TEST_F(RuleKamokuTest, TotalsOverflowInAFormulaIsAnError) {
   BooksData data = testing::SampleBooks();
   CompanyBooks& books = data.companies[0];
-  // Sales are within range; three times sales are not.
-  books.vouchers[0].lines[0] = {1, 1110000, INT64_MAX / 2, 0, 5110000, INT64_MAX / 2, 0, ""};
+  // Sales are within range; three times sales are not. Each line holds the largest amount
+  // an import accepts, and 3,100 of them make sales of about 3.1 * 10^18 (scaled).
+  std::vector<JournalLine>& lines = books.vouchers[0].lines;
+  lines.clear();
+  for (std::int32_t n = 1; n <= 3100; ++n) {
+    lines.push_back({n, 1110000, kMaxAmount, 0, 5110000, kMaxAmount, 0, ""});
+  }
   books.accounts[10].formula = "+0x40100000 +#5110000 +0x40100000";
   WriteBooks(data);
   library_ = OpenLibrary();
