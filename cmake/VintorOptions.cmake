@@ -15,6 +15,8 @@ if(VINTOR_SANITIZE AND NOT WIN32)
   target_compile_options(vintor_options INTERFACE -fsanitize=address,undefined
                          -fno-sanitize-recover=all -fno-omit-frame-pointer)
   target_link_options(vintor_options INTERFACE -fsanitize=address,undefined)
+  target_sources(vintor_options INTERFACE
+    $<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>:${PROJECT_SOURCE_DIR}/cmake/sanitizer_defaults.cpp>)
 elseif(VINTOR_FUZZ)
   # Searching for faults: every library the targets link is checked too.
   target_compile_options(vintor_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer)

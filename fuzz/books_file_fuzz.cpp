@@ -23,10 +23,12 @@ namespace {
 
 using vintor::os::Os;
 
-// The system's files for reading; changes only inside one folder.
+// The system's files for reading; changes only inside one folder, which is also the
+// program's folder. The current folder is kept here rather than changed for the process.
 class FencedOs : public Os {
  public:
-  explicit FencedOs(std::string folder) : folder_(std::move(folder)) {}
+  explicit FencedOs(std::string folder)
+      : folder_(std::move(folder)), current_(WithoutSeparator(folder_)) {}
 
   bool FileExists(const std::string& path) override { return system_.FileExists(path); }
   bool ReadWholeFile(const std::string& path, std::string* contents) override {
@@ -57,8 +59,12 @@ class FencedOs : public Os {
   vintor::os::DriveType ClassifyDrive(const std::string& path) override {
     return system_.ClassifyDrive(path);
   }
-  std::string CurrentFolder() override { return system_.CurrentFolder(); }
-  bool ChangeCurrentFolder(const std::string&) override { return false; }
+  std::string CurrentFolder() override { return current_; }
+  bool ChangeCurrentFolder(const std::string& path) override {
+    if (!system_.IsFolder(path)) return false;
+    current_ = WithoutSeparator(path);
+    return true;
+  }
   std::string TemporaryFolder() override { return folder_; }
   std::string ProgramFolder() override { return folder_; }
   std::string ReadProfileString(const std::string& file, const std::string& section,
@@ -68,6 +74,12 @@ class FencedOs : public Os {
   }
 
  private:
+  // The current folder is answered without a trailing separator unless it is the root.
+  static std::string WithoutSeparator(std::string path) {
+    if (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+  }
+
   // A path that names a place under the folder, without a way back out of it.
   bool Inside(const std::string& path) const {
     return path.compare(0, folder_.size(), folder_) == 0 && path.find("..") == std::string::npos;
@@ -75,14 +87,18 @@ class FencedOs : public Os {
 
   Os& system_ = vintor::os::SystemOs();
   std::string folder_;
+  std::string current_;
 };
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static vintor::os::ScratchFolder folder(vintor::os::SystemOs());
-  if (folder.path().empty()) std::abort();
   static FencedOs os(folder.path());
+  // The run refuses to start without the tax application's definition file beside it.
+  static const bool installed = vintor::os::SystemOs().ReplaceFileAtomically(
+      folder.PathOf("CorvelDef.ini"), "[ProgramLevel]\r\nQZ21=3\r\n");
+  if (folder.path().empty() || !installed) std::abort();
   const std::string books_path = folder.PathOf("books.db");
   const std::string report_path = folder.PathOf("report.xml");
   vintor::os::SystemOs().RemoveFile(report_path);
