@@ -6,7 +6,18 @@ add_library(vintor_options INTERFACE)
 target_compile_options(vintor_options INTERFACE
   $<$<COMPILE_LANGUAGE:CXX>:-finput-charset=UTF-8 -fexec-charset=CP932>
   -Wall -Wextra)
-if(VINTOR_FUZZ)
+option(VINTOR_SANITIZE
+       "Build everything with the address and undefined-behaviour sanitizers; a finding stops the program"
+       OFF)
+if(VINTOR_SANITIZE AND NOT WIN32)
+  # The asan preset: every test, and every program a test starts, runs checked. A finding
+  # ends the program with an error instead of a message the test would not see.
+  target_compile_options(vintor_options INTERFACE -fsanitize=address,undefined
+                         -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_link_options(vintor_options INTERFACE -fsanitize=address,undefined)
+  target_sources(vintor_options INTERFACE
+    $<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>:${PROJECT_SOURCE_DIR}/cmake/sanitizer_defaults.cpp>)
+elseif(VINTOR_FUZZ)
   # Searching for faults: every library the targets link is checked too.
   target_compile_options(vintor_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer)
   target_link_options(vintor_options INTERFACE -fsanitize=address,undefined)

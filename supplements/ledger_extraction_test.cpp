@@ -97,7 +97,8 @@ class FakeJournal : public platform::ClRuleShiwake {
                 const platform::StMOTOCHOHYOJIINFO* display, int cursor_type) override {
     b_.voucher_find = *find, b_.journal_cursor_type = cursor_type;
     b_.journal_display_null = display == nullptr;
-    lines_ = &b_.vouchers[find->blocks[0].operand];
+    const std::int32_t voucher = find->blocks[0].operand;  // a copy: the key is bound by reference
+    lines_ = &b_.vouchers[voucher];
     return 0;
   }
   int GetSwkCount(const StFINDINFO*, const platform::StMOTOCHOHYOJIINFO*,
@@ -128,10 +129,12 @@ class FakeChart : public platform::ClSetKamoku {
   int WalkFind(platform::SetCursor, const StFINDINFO* find, StKAMOKUINFO* account) override {
     const platform::StFINDBLOCK& block = find->blocks[0];
     if (block.item != 2 || block.op != 1 || block.value_type != 3) return kNotServed;
-    b_.lookups.push_back(block.operand);
-    const auto found = b_.accounts.find(block.operand);
+    // A copy: push_back and find bind references, and the packed field may be misaligned.
+    const std::int32_t operand = block.operand;
+    b_.lookups.push_back(operand);
+    const auto found = b_.accounts.find(operand);
     if (found == b_.accounts.end()) return platform::kEndOfRecords;
-    account->key = block.operand;
+    account->key = operand;
     std::memcpy(account->name, found->second.first.data(),
                 std::min(found->second.first.size(), sizeof account->name));
     account->character = found->second.second;
@@ -341,7 +344,7 @@ TEST_F(LedgerExtractionTest, FillsAnEntryPerLineFromTheLedgerCursor) {
             std::vector<int>({17, 2, 3, 15, 0}));
   const std::int32_t keys[6] = {9, 17, 41, 8, 6, 64};
   for (int k = 0; k < 6; ++k) {
-    EXPECT_EQ(books().order.keys[k].key, keys[k]);
+    EXPECT_EQ(std::int32_t{books().order.keys[k].key}, keys[k]);  // a copy of a packed field
     EXPECT_EQ(books().order.keys[k].flag_1, k == 5 ? 1 : 0);
   }
   EXPECT_EQ(books().finished, 1);
