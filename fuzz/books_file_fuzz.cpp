@@ -68,9 +68,15 @@ class FencedOs : public Os {
   std::string TemporaryFolder() override { return folder_; }
   std::string ProgramFolder() override { return folder_; }
   std::string ReadProfileString(const std::string& file, const std::string& section,
-                                const std::string& key,
-                                const std::string& default_value) override {
+                                const std::string& key, const std::string& default_value) override {
     return system_.ReadProfileString(file, section, key, default_value);
+  }
+  std::unique_ptr<vintor::os::HeldLock> LockFile(const std::string& path,
+                                                 int wait_milliseconds) override {
+    return Inside(path) ? system_.LockFile(path, wait_milliseconds) : nullptr;
+  }
+  vintor::os::TrustVerdict TrustOf(const std::string& path) override {
+    return system_.TrustOf(path);
   }
 
  private:
@@ -125,11 +131,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       .desktop = desktop.desktop(),
       .host_windows = hosts,
       .path_style = vintor::conditions::NativePathStyle(),
-      .show_conditions =
-          [&desktop, &choices](vintor::conditions::ConditionsDialog& dialog) {
-            return vintor::ui::console::RunConsoleDialog(dialog, desktop.desktop(), choices,
-                                                         false);
-          }};
+      .show_conditions = [&desktop, &choices](vintor::conditions::ConditionsDialog& dialog) {
+        return vintor::ui::console::RunConsoleDialog(dialog, desktop.desktop(), choices, false);
+      }};
   vintor::app::ExportApp run(environment,
                              {vintor::platform::AppType::kOak, "Tavrel２１ Oak", "VintorFuzz.env"});
   const bool finished = run.Start("");

@@ -1,6 +1,7 @@
 // The saved notes come from the accounting product's notes editor: any text must read,
-// split and write as a notes section without harm, and no note line may fail the report
-// (lines too long for the report are cut to fit).
+// split and write as a notes section without harm. A text the run's check accepts must
+// write in full (lines too long for the report are cut to fit); one it refuses (a control
+// character no XML text can hold) is never written, as in the run.
 #include <cstdint>
 #include <cstdlib>
 #include <span>
@@ -11,6 +12,7 @@
 #include "statements/saved_notes.h"
 #include "statements/xml_writer.h"
 #include "supplements/notes_section.h"
+#include "supplements/report_text_check.h"
 
 namespace {
 
@@ -39,6 +41,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   LineCheckingFile file;
   vintor::statements::XmlWriter writer;
   writer.Open(&file, "notes.xml");
+  const vintor::statements::StatementLineList no_statement_lines;
+  const vintor::supplements::LedgerEntryList no_ledger;
+  if (!vintor::supplements::FindUnwritableReportText("", no_statement_lines, lines, no_ledger)
+           .empty()) {
+    return 0;
+  }
   vintor::supplements::NotesSection section(lines, flags, 1);
   if (!section.Write(writer)) std::abort();
   return 0;

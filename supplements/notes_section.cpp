@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "text/cp932.h"
-#include "text/xml_entities.h"
 
 namespace vintor::supplements {
 
@@ -39,9 +38,7 @@ std::size_t SubtreeEnd(std::size_t index) {
 }
 
 // The text after the first "<Line>" with every "</Line>" taken out, so that a line the
-// editor saved with a stray closing tag in the middle still gives its whole text. Control
-// characters no XML text can hold (only a damaged file has them) are left out too: the
-// writer would refuse the line, and with it the whole report.
+// editor saved with a stray closing tag in the middle still gives its whole text.
 std::string LineValue(std::string_view line, std::size_t tag) {
   std::string value;
   std::string_view rest = line.substr(tag + kLineTag.size());
@@ -50,9 +47,6 @@ std::string LineValue(std::string_view line, std::size_t tag) {
     value.append(rest.substr(0, close));
   }
   value.append(rest);
-  for (std::size_t at; (at = text::FindUnwritableControl(value)) != std::string::npos;) {
-    value.erase(at, 1);
-  }
   return value;
 }
 

@@ -33,7 +33,8 @@ namespace vintor::supplements {
 // A Line value that would not fit the writer's 255-byte line is cut, before escaping, after
 // the last whole character whose escaped form still fits with the tabs, tags and CR LF,
 // and the rest goes on in the next Line elements, so no text is lost.
-// Control characters no XML text can hold are left out of a Line value.
+// A line holding a control character no XML text can hold is not written: the run refuses
+// such a text before the report is begun (report_text_check.h), naming where it is.
 class NotesSection : public statements::DataSection {
  public:
   // The notes flag that asks for the section; any other value writes nothing.

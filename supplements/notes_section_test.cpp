@@ -241,15 +241,6 @@ TEST(NotesSectionTest, LongLinesGoOnInTheNextLineElements) {
   EXPECT_EQ(std::string("\t\t\t\t<Line>").size() + 236 + std::string("</Line>\r\n").size(), 255u);
 }
 
-TEST(NotesSectionTest, ControlCharactersOfADamagedLineAreLeftOut) {
-  // No XML text holds them; the writer would refuse the line, and the report with it.
-  const std::string damaged("a\1b\0c\x7F\t表", 9);  // SOH, NUL and DEL; TAB is escaped
-  const auto lines = Text({Record(1170010, "1", {damaged})});
-  EXPECT_EQ(Write(lines, FlagsSet({10})),
-            Section({"\t\t\t<ItemsOtherNotes>", "\t\t\t\t<Line>abc&#9;表</Line>",
-                     "\t\t\t</ItemsOtherNotes>"}));
-}
-
 TEST(NotesSectionTest, StopsAtTheFirstLineThatCannotBeWritten) {
   const auto lines = Text({Record(1170010, "1", {"A"}), Record(1170020, "1", {"B"})});
   for (int fail_from = 1; fail_from <= 6; ++fail_from) {
