@@ -4,6 +4,9 @@
 #
 #   fuzz/afl_run.sh TARGET SECONDS [BUILD_FOLDER]
 #
+# With AFL_RUN_EXECS=N the search ends after about N executions, or after SECONDS if that
+# comes first.
+#
 # The target must be built in BUILD_FOLDER (default build/afl, see README.md). The search
 # starts from fuzz/corpus/TARGET and keeps its state in BUILD_FOLDER/afl-out/TARGET; the
 # minimised queue replaces the corpus (check it with git diff, commit what is worth keeping).
@@ -21,7 +24,9 @@ export AFL_NO_AFFINITY=1 AFL_SKIP_CPUFREQ=1 AFL_NO_UI=1 AFL_I_DONT_CARE_ABOUT_MI
 rm -rf "$out"
 mkdir -p "$out"
 # -m none: the address sanitizer reserves far more address space than it uses.
-afl-fuzz -i "$corpus" -o "$out" -m none -t 2000 -V "$seconds" -- "$program" >"$out.log" 2>&1 || {
+limits=(-V "$seconds")
+[ -n "${AFL_RUN_EXECS:-}" ] && limits+=(-E "$AFL_RUN_EXECS")
+afl-fuzz -i "$corpus" -o "$out" -m none -t 2000 "${limits[@]}" -- "$program" >"$out.log" 2>&1 || {
   tail -20 "$out.log" >&2
   exit 1
 }
