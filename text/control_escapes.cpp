@@ -17,17 +17,23 @@ bool Kept(std::string_view text, std::size_t k, LineLayout layout) {
 
 }  // namespace
 
-std::string EscapeControls(std::string_view cp932, LineLayout layout) {
+void AppendHexEscaped(std::string_view bytes, std::string* out) {
   static constexpr char kHex[] = "0123456789ABCDEF";
+  for (const unsigned char byte : bytes) {
+    *out += "\\x";
+    *out += kHex[byte >> 4];
+    *out += kHex[byte & 0xF];
+  }
+}
+
+std::string EscapeControls(std::string_view cp932, LineLayout layout) {
   std::string shown;
   shown.reserve(cp932.size());
   for (std::size_t k = 0; k < cp932.size();) {
     const std::size_t length = CharacterLengthAt(cp932, k);
     const auto byte = static_cast<unsigned char>(cp932[k]);
     if (length == 1 && IsControl(byte) && !Kept(cp932, k, layout)) {
-      shown += "\\x";
-      shown += kHex[byte >> 4];
-      shown += kHex[byte & 0xF];
+      AppendHexEscaped(cp932.substr(k, 1), &shown);
     } else {
       shown.append(cp932, k, length);
     }

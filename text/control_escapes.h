@@ -22,4 +22,8 @@ enum class LineLayout {
 // copied as it is, for the terminal's conversion to show.
 std::string EscapeControls(std::string_view cp932, LineLayout layout = LineLayout::kEscaped);
 
+// Appends every byte of bytes as "\x" and two upper-case hex digits: for bytes that are no
+// text at all (an argument that does not convert), which can only be shown as numbers.
+void AppendHexEscaped(std::string_view bytes, std::string* out);
+
 }  // namespace vintor::text

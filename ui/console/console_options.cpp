@@ -73,12 +73,7 @@ std::string Shown(std::string_view argument, TerminalCharset charset) {
   std::string ignored;
   if (FromTerminal(argument, charset, &cp932, &ignored)) return text::EscapeControls(cp932);
   std::string escaped;
-  for (unsigned char byte : argument) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    escaped += "\\x";
-    escaped += kHex[byte >> 4];
-    escaped += kHex[byte & 0xF];
-  }
+  text::AppendHexEscaped(argument, &escaped);
   return escaped;
 }
 

@@ -5,7 +5,6 @@
 #include <locale.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <istream>
 #include <ostream>
 
@@ -47,14 +46,6 @@ bool ConvertCodeset(const char* to, const char* from, std::string_view input, st
   out.resize(out.size() - out_left);
   *output = std::move(out);
   return true;
-}
-
-void AppendEscaped(std::string_view bytes, std::string* out) {
-  char escaped[8];
-  for (unsigned char byte : bytes) {
-    std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-    out->append(escaped);
-  }
 }
 
 }  // namespace
@@ -110,7 +101,7 @@ std::string ToTerminal(std::string_view cp932, TerminalCharset charset) {
     if (ConvertOut(character, charset, codeset, &converted)) {
       out += converted;
     } else {
-      AppendEscaped(character, &out);
+      text::AppendHexEscaped(character, &out);
     }
     k += length;
   }
