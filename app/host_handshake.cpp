@@ -45,15 +45,14 @@ bool ParseHostHandshake(const std::string& arguments, HostHandshake* handshake) 
   if (arguments.empty()) return false;
   const std::size_t first = arguments.find(',');
   if (first == std::string::npos) return false;
-  // The window number is kept as the 32 bits a window handle of the host's kind holds.
-  handshake->host_window = ReadUnsignedField(std::string_view(arguments).substr(0, first));
-
-  // The message is read up to the next comma or the end, so "123,456" keeps both numbers
+  // The window number is kept as the 32 bits a window handle of the host's kind holds. The
+  // message is read up to the next comma or the end, so "123,456" keeps both numbers
   // although it is no hand-shake; the function number is kept only with its closing comma.
+  std::string_view window, message;
+  SplitWindowFields(arguments, &window, &message);
+  handshake->host_window = ReadUnsignedField(window);
+  handshake->host_message = ReadUnsignedField(message);
   const std::size_t second = arguments.find(',', first + 1);
-  const std::size_t message_end = second == std::string::npos ? arguments.size() : second;
-  handshake->host_message =
-      ReadUnsignedField(std::string_view(arguments).substr(first + 1, message_end - first - 1));
   if (second == std::string::npos) return false;
 
   const std::size_t third = arguments.find(',', second + 1);
