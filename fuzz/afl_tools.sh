@@ -38,5 +38,7 @@ if data[address] != 0xE8:
 data[address:address + 5] = bytes([0xB8, 1, 0, 0, 0])
 open(path, "wb").write(data)
 PY
+# The compilers run in the build folder, so the answer is an absolute path.
+folder=$(realpath "$folder")
 AFL_QUIET=1 AFL_PATH=$folder afl-gcc-fast "$probe/probe.c" -o "$probe/probe" >/dev/null
 echo "$folder"
