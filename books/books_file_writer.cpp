@@ -6,6 +6,7 @@
 #include "books/books_schema.h"
 #include "books/journal_layout.h"
 #include "books/monthly_totals.h"
+#include "books/totals_digest.h"
 
 namespace vintor::books {
 namespace {
@@ -234,10 +235,12 @@ bool BooksFileWriter::WriteCompany(std::int64_t company_id, const CompanyBooks& 
   keys.reserve(totals.size());
   for (const auto& [key, unused] : totals) keys.push_back(key);
   std::sort(keys.begin(), keys.end());
+  TotalsDigest digest;
   for (const std::int32_t key : keys) {
     const AccountTotals& t = totals.at(key);
     for (int slot = 0; slot < kTotalsSlots; ++slot) {
       if (t.IsZero(slot)) continue;
+      digest.Add(key, slot, t.debit_1[slot], t.credit_1[slot], t.debit_2[slot], t.credit_2[slot]);
       if (!Row(total)
                .Int(company_id)
                .Int(key)
@@ -250,6 +253,13 @@ bool BooksFileWriter::WriteCompany(std::int64_t company_id, const CompanyBooks& 
         return failed();
       }
     }
+  }
+
+  // The totals cursor checks the totals against their digest instead of the journal.
+  SqliteStatement setting = database_.Prepare("INSERT INTO settings VALUES(?, ?)");
+  if (!setting.valid() ||
+      !Row(setting).Text(TotalsDigestName(company_id)).Text(digest.Text()).Run()) {
+    return failed();
   }
 
   SqliteStatement saved = database_.Prepare("INSERT INTO saved_texts VALUES(?, ?, ?)");

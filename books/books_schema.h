@@ -32,12 +32,21 @@ bool ReadCompanyColumns(SqliteStatement& row, int first, Company* company);
 // saying why (not a database at all, another kind of database, another version).
 bool IsBooksDatabase(SqliteDatabase& database, std::string* error);
 
+// Which tables SQLite's quick check goes over.
+enum class PageCheck {
+  kWholeFile,
+  // Every table but the journal's (vouchers, journal lines, postings), which are most of the
+  // file: their reader checks what it reads against what was derived from it
+  // (company_journal.h), and the statements never read them.
+  kAllButJournal,
+};
+
 // True when a books file is sound enough to read: its tables and indexes are exactly the
 // ones this version creates (none dropped, none changed), and SQLite's quick check finds
-// every page and every row in order. A file damaged on disk or changed behind the
-// library's back fails here, before any number of it is used. False with *error saying
-// what is wrong (SQLite's own message, or the table that differs). The quick check reads
-// the whole file once.
-bool CheckBooksFile(SqliteDatabase& database, std::string* error);
+// every page and every row in order in the tables pages names. A file damaged on disk or
+// changed behind the library's back fails here, before any number of it is used. False
+// with *error saying what is wrong (SQLite's own message, or the table that differs).
+bool CheckBooksFile(SqliteDatabase& database, std::string* error,
+                    PageCheck pages = PageCheck::kWholeFile);
 
 }  // namespace vintor::books

@@ -4,8 +4,9 @@
 
 #include "books/books_codes.h"
 #include "books/books_schema.h"
-#include "books/derived_tables_check.h"
+#include "books/company_journal.h"
 #include "books/regular_file.h"
+#include "books/totals_digest.h"
 #include "os/os.h"
 
 namespace vintor::books {
@@ -13,9 +14,9 @@ namespace {
 
 using Step = SqliteStatement::StepResult;
 
-// Reading only: a page cache large enough for the indexes the ledger walks, and no writes
-// by accident.
-constexpr char kReadPragmas[] = "PRAGMA query_only=ON; PRAGMA cache_size=-131072;";
+// Reading only, and no writes by accident. Every table is read in one pass in key order, so
+// SQLite's own small page cache is enough.
+constexpr char kReadPragmas[] = "PRAGMA query_only=ON;";
 
 template <typename OnRow>
 bool ForEachRow(SqliteDatabase& database, std::string_view sql, std::int64_t parameter,
@@ -46,6 +47,10 @@ const Account* Chart::Find(std::int32_t key) const {
   const auto found = by_key_.find(key);
   return found == by_key_.end() ? nullptr : &accounts_[found->second];
 }
+
+BooksSession::BooksSession(BooksOptions options) : options_(std::move(options)) {}
+
+BooksSession::~BooksSession() = default;
 
 bool BooksSession::Open(std::string* message) {
   Close();
@@ -79,7 +84,7 @@ bool BooksSession::Open(std::string* message) {
     return false;
   }
   // Damage is found before any number is handed out: a run never totals half a file.
-  if (!CheckBooksFile(*database_, &why) || !ReadRecords(&why)) {
+  if (!CheckBooksFile(*database_, &why, PageCheck::kAllButJournal) || !ReadRecords(&why)) {
     Close();
     *message = DamageMessage(path, why);
     return false;
@@ -101,7 +106,7 @@ bool BooksSession::Open(std::string* message) {
 void BooksSession::Close() {
   if (database_ == nullptr) return;
   charts_.clear();
-  verified_.clear();
+  journals_.clear();
   companies_.clear();
   users_.clear();
   eras_.clear();
@@ -161,15 +166,50 @@ int BooksSession::ReportDamage(std::string what) {
   return kCodeDamaged;
 }
 
-int BooksSession::CheckDerivedTablesOf(const CompanyRecord& company) {
-  if (database_ == nullptr) return kCodeNotOpen;
-  if (verified_.contains(company.id)) return platform::kSuccess;
+const CompanyJournal* BooksSession::JournalOf(const CompanyRecord& company) {
+  if (database_ == nullptr) return nullptr;
+  if (const auto found = journals_.find(company.id); found != journals_.end()) {
+    return found->second.get();
+  }
   const Chart* chart = ChartOf(company);
-  if (chart == nullptr) return ReportDamage();
+  if (chart == nullptr) {
+    ReportDamage();
+    return nullptr;
+  }
+  auto journal = std::make_unique<CompanyJournal>();
   std::string why;
-  if (!CheckDerivedTables(*database_, company, *chart, &why)) return ReportDamage(why);
-  verified_.insert(company.id);
-  return platform::kSuccess;
+  if (!CompanyJournal::Load(*database_, company, *chart, journal.get(), &why)) {
+    ReportDamage(why);
+    return nullptr;
+  }
+  const CompanyJournal* kept = journal.get();
+  journals_.emplace(company.id, std::move(journal));
+  return kept;
+}
+
+int BooksSession::VerifyTotals(const CompanyRecord& company, const TotalsDigest& read) {
+  if (database_ == nullptr) return kCodeNotOpen;
+  std::string stored;
+  bool found = false;
+  SqliteStatement query = database_->Prepare("SELECT value FROM settings WHERE name = ?");
+  if (!query.valid() || !query.BindText(1, TotalsDigestName(company.id))) return ReportDamage();
+  for (;;) {
+    const auto step = query.Step();
+    if (step == SqliteStatement::StepResult::kDone) break;
+    if (step == SqliteStatement::StepResult::kError || !query.Text(0, &stored)) {
+      return ReportDamage();
+    }
+    found = true;
+  }
+  if (found) {
+    if (stored == read.Text()) return platform::kSuccess;
+    return ReportDamage("the monthly totals of company " + std::to_string(company.id) +
+                        " are not the ones the file was written with: their digest is " +
+                        read.Text() + " where the file keeps " + stored +
+                        " (table monthly_totals)");
+  }
+  // A file written before the totals carried a digest: they are compared with the journal.
+  return JournalOf(company) != nullptr ? platform::kSuccess : kCodeDamaged;
 }
 
 int BooksSession::Display(platform::WindowHandle owner, const std::string& text,

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -19,6 +18,9 @@
 #include "platform/library.h"
 
 namespace vintor::books {
+
+class CompanyJournal;
+class TotalsDigest;
 
 struct CompanyRecord {
   std::int64_t id = 0;  // the company's id in the books file
@@ -40,7 +42,10 @@ class Chart {
 
 class BooksSession {
  public:
-  explicit BooksSession(BooksOptions options) : options_(std::move(options)) {}
+  explicit BooksSession(BooksOptions options);
+  ~BooksSession();
+  BooksSession(const BooksSession&) = delete;
+  BooksSession& operator=(const BooksSession&) = delete;
 
   // Opens the books file read-only, checks that it is sound (books_schema.h, CheckBooksFile)
   // and reads the company records, users, eras, folders and the chart of the selected
@@ -90,11 +95,17 @@ class BooksSession {
   // (kCodeDamaged), which fails the run. Never call it for a caller's mistake.
   int ReportDamage(std::string what = {});
 
-  // 0 when the derived tables of the company (its monthly totals, postings and the ledger
-  // columns of its journal lines) agree with its journal (derived_tables_check.h); else the
-  // damage has been reported and its code is returned. Compared once per opening, before the
-  // totals or the ledger cursor first reads them.
-  int CheckDerivedTablesOf(const CompanyRecord& company);
+  // The journal of a company, read and checked against what was derived from it on first
+  // use (company_journal.h) and kept until the books are closed. nullptr when it cannot be
+  // read or is damaged: the damage has then been reported and every cursor answers
+  // kCodeDamaged.
+  const CompanyJournal* JournalOf(const CompanyRecord& company);
+
+  // 0 when the monthly totals just read for the company, whose digest is read, are the ones
+  // the file was written with: equal to the digest kept with them (totals_digest.h), or, for
+  // a file written without one, equal to its journal's (JournalOf). Else the damage has been
+  // reported and its code is returned.
+  int VerifyTotals(const CompanyRecord& company, const TotalsDigest& read);
 
  private:
   bool ReadRecords(std::string* error);
@@ -110,7 +121,7 @@ class BooksSession {
   std::vector<Folder> folders_;
   std::string books_current_user_;
   std::map<std::int64_t, std::unique_ptr<Chart>> charts_;
-  std::set<std::int64_t> verified_;
+  std::map<std::int64_t, std::unique_ptr<CompanyJournal>> journals_;
   bool damage_reported_ = false;
 };
 

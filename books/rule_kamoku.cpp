@@ -7,6 +7,7 @@
 
 #include "books/books_codes.h"
 #include "books/total_formula.h"
+#include "books/totals_digest.h"
 #include "text/cp932.h"
 
 namespace vintor::books {
@@ -69,12 +70,8 @@ int RuleKamoku::MoveReady(int, int, int, const platform::StFINDINFO*, const void
   if (company == nullptr) return kCodeNoCompany;
   const Chart* chart = session_.ChartOf(*company);
   if (chart == nullptr) return session_.ReportDamage();
-  // Totals that disagree with the journal would make statements that no journal supports.
-  if (const int code = session_.CheckDerivedTablesOf(*company); code != platform::kSuccess) {
-    return code;
-  }
-
   TotalsByKey totals;
+  TotalsDigest digest;
   SqliteStatement query = session_.database()->Prepare(
       "SELECT key, slot, debit_1, credit_1, debit_2, credit_2 FROM monthly_totals"
       " WHERE company_id = ?");
@@ -93,6 +90,13 @@ int RuleKamoku::MoveReady(int, int, int, const platform::StFINDINFO*, const void
     account.credit_1[slot] = query.Int64(3);
     account.debit_2[slot] = query.Int64(4);
     account.credit_2[slot] = query.Int64(5);
+    digest.Add(query.Int64(0), slot, account.debit_1[slot], account.credit_1[slot],
+               account.debit_2[slot], account.credit_2[slot]);
+  }
+  // Totals changed or lost since the file was written would make statements that no journal
+  // supports.
+  if (const int code = session_.VerifyTotals(*company, digest); code != platform::kSuccess) {
+    return code;
   }
 
   if (const int code = AddFormulaParts(*chart, &totals); code != platform::kSuccess) return code;

@@ -1,5 +1,6 @@
 #include "books/rule_motocho.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "books/accounting_period.h"
@@ -8,24 +9,6 @@
 
 namespace vintor::books {
 namespace {
-
-using Step = SqliteStatement::StepResult;
-
-// The postings drive the join, so rows come in the order of their key (main code, date,
-// line id) without sorting; each journal line is one lookup by its id.
-constexpr char kLinesSql[] =
-    "SELECT l.journal_key, l.number, l.line_number, l.date, l.marker, l.shown_debit_key,"
-    " l.debit_amount, l.debit_tax, l.shown_credit_key, l.credit_amount, l.credit_tax,"
-    " l.description, p.side"
-    " FROM postings AS p CROSS JOIN journal_lines AS l ON l.id = p.line_id"
-    " WHERE p.company_id = ?1 AND p.main_code = ?2 AND p.date BETWEEN ?3 AND ?4"
-    " AND (p.period_kind = 0 OR (p.period_kind = 15 AND ?5) OR (p.period_kind = 18 AND ?6))"
-    " ORDER BY p.date, p.line_id";
-
-constexpr char kCountSql[] =
-    "SELECT count(*) FROM postings"
-    " WHERE company_id = ?1 AND main_code = ?2 AND date BETWEEN ?3 AND ?4"
-    " AND (period_kind = 0 OR (period_kind = 15 AND ?5) OR (period_kind = 18 AND ?6))";
 
 // Copies a text into a field that holds it without a terminator when it fills the field.
 template <std::size_t N>
@@ -36,33 +19,32 @@ void CopyField(std::string_view text, char (&field)[N]) {
 
 }  // namespace
 
-bool RuleMotocho::Prepare() {
-  if (!session_.is_open()) return false;
-  if (generation_ == session_.generation() && lines_.valid() && count_.valid()) return true;
-  // Statements of a closed connection are dropped before new ones are made.
-  lines_ = SqliteStatement();
-  count_ = SqliteStatement();
-  ready_ = false;
-  lines_ = session_.database()->Prepare(kLinesSql);
-  count_ = session_.database()->Prepare(kCountSql);
-  generation_ = session_.generation();
-  return lines_.valid() && count_.valid();
-}
-
 int RuleMotocho::RangeOf(const platform::StMOTOCHOHYOJIINFO* display, Range* range) {
   if (display == nullptr) return kCodeBadArgument;
   if (!session_.is_open()) return kCodeNotOpen;
   const CompanyRecord* company = selection_.Current();
   if (company == nullptr) return kCodeNoCompany;
-  // A ledger from postings or line columns out of step with the journal would show lines
-  // that no journal has.
-  if (const int code = session_.CheckDerivedTablesOf(*company); code != platform::kSuccess) {
-    return code;
-  }
-  range->company_id = company->id;
+  // The journal is checked against what was derived from it when it is first read: a
+  // ledger out of step with the journal would show lines that no journal has.
+  const CompanyJournal* journal = session_.JournalOf(*company);
+  if (journal == nullptr) return kCodeDamaged;
+  range->journal = journal;
   range->main_code = display->account_key / 10000;
   range->first_date = display->first_date;
   range->last_date = display->last_date;
+  // The postings are in date order: the dates are one run of them.
+  const std::span<const CompanyJournal::Posting> all = journal->PostingsOf(range->main_code);
+  const auto date_of = [journal](const CompanyJournal::Posting& posting) {
+    return journal->line(posting.line).date;
+  };
+  const auto first = std::partition_point(all.begin(), all.end(), [&](const auto& posting) {
+    return date_of(posting) < display->first_date;
+  });
+  const auto end = std::partition_point(first, all.end(), [&](const auto& posting) {
+    return date_of(posting) <= display->last_date;
+  });
+  range->postings = all.subspan(static_cast<std::size_t>(first - all.begin()),
+                                static_cast<std::size_t>(end - first));
   // Closing vouchers count in the statements only when the range ends with their closing
   // period (the interim one only for a company that closes an interim period); the ledger
   // shows them under the same rule, so its final balance is the statements' closing one.
@@ -79,12 +61,17 @@ int RuleMotocho::RangeOf(const platform::StMOTOCHOHYOJIINFO* display, Range* ran
   return platform::kSuccess;
 }
 
-bool RuleMotocho::BindRange(SqliteStatement& statement, const Range& range) {
-  statement.Reset();
-  return statement.Bind(1, range.company_id) && statement.Bind(2, range.main_code) &&
-         statement.Bind(3, range.first_date) && statement.Bind(4, range.last_date) &&
-         statement.Bind(5, range.with_interim_closing ? 1 : 0) &&
-         statement.Bind(6, range.with_year_end_closing ? 1 : 0);
+bool RuleMotocho::InRange(const CompanyJournal::Posting& posting, const Range& range) const {
+  switch (range.journal->line(posting.line).period_kind) {
+    case kPeriodMonth:
+      return true;
+    case kPeriodInterim:
+      return range.with_interim_closing;
+    case kPeriodYearEnd:
+      return range.with_year_end_closing;
+    default:
+      return false;
+  }
 }
 
 int RuleMotocho::MoveReady(const platform::StFINDINFO*, const platform::StORDERINFO*,
@@ -92,11 +79,11 @@ int RuleMotocho::MoveReady(const platform::StFINDINFO*, const platform::StORDERI
   ready_ = false;
   Range range;
   if (const int code = RangeOf(display, &range); code != platform::kSuccess) return code;
-  if (!Prepare() || !BindRange(lines_, range)) return session_.ReportDamage();
   range_ = range;
+  generation_ = session_.generation();
   ready_ = true;
-  exhausted_ = false;
-  stepped_ = 0;
+  scanned_ = 0;
+  delivered_ = 0;
   next_ = 0;
   return platform::kSuccess;
 }
@@ -106,12 +93,9 @@ int RuleMotocho::GetCount(const platform::StFINDINFO*, const platform::StMOTOCHO
   if (count == nullptr) return kCodeBadArgument;
   Range range;
   if (const int code = RangeOf(display, &range); code != platform::kSuccess) return code;
-  // Counting runs on its own statement: it must not disturb a prepared ledger.
-  if (!Prepare() || !BindRange(count_, range) || count_.Step() != Step::kRow) {
-    return session_.ReportDamage();
-  }
-  *count = count_.Int32(0);
-  count_.Reset();
+  std::size_t lines = 0;
+  for (const CompanyJournal::Posting& posting : range.postings) lines += InRange(posting, range);
+  *count = static_cast<std::int32_t>(std::min<std::size_t>(lines, INT32_MAX));
   return platform::kSuccess;
 }
 
@@ -135,45 +119,40 @@ int RuleMotocho::MoveNext(platform::StMOTOCHOINFO* line) {
 
 int RuleMotocho::Deliver(platform::StMOTOCHOINFO* line) {
   if (line == nullptr) return kCodeBadArgument;
+  // The journal belongs to the opening the ledger was prepared in.
   if (generation_ != session_.generation()) return kCodeNotOpen;
-  // Walking forward steps the statement once per line; going back starts it again.
-  if (stepped_ > next_) {
-    if (!BindRange(lines_, range_)) return session_.ReportDamage();
-    stepped_ = 0;
-    exhausted_ = false;
+  // Walking forward looks at each posting once; going back starts the walk again.
+  if (delivered_ > next_) {
+    scanned_ = 0;
+    delivered_ = 0;
   }
-  while (stepped_ <= next_) {
-    if (exhausted_) return platform::kEndOfRecords;
-    const Step step = lines_.Step();
-    if (step == Step::kError) return session_.ReportDamage();
-    if (step == Step::kDone) {
-      exhausted_ = true;
-      return platform::kEndOfRecords;
-    }
-    ++stepped_;
+  const CompanyJournal::Posting* found = nullptr;
+  while (found == nullptr) {
+    if (scanned_ >= range_.postings.size()) return platform::kEndOfRecords;
+    const CompanyJournal::Posting& posting = range_.postings[scanned_++];
+    if (!InRange(posting, range_)) continue;
+    if (delivered_++ == next_) found = &posting;
   }
+  const CompanyJournal::Line& source = range_.journal->line(found->line);
   std::memset(line, 0, sizeof *line);
-  line->journal_key = lines_.Int32(0);
-  line->number = lines_.Int32(1);
-  line->line_number = lines_.Int32(2);
-  line->date = lines_.Int32(3);
-  line->compound_marker = static_cast<std::uint8_t>(lines_.Int64(4));
-  line->debit_key = lines_.Int32(5);
-  line->debit_amount = lines_.Int64(6);
-  line->debit_tax = lines_.Int64(7);
-  line->credit_key = lines_.Int32(8);
-  line->credit_amount = lines_.Int64(9);
-  line->credit_tax = lines_.Int64(10);
-  std::string description;
-  if (!lines_.Text(11, &description)) return session_.ReportDamage();
-  CopyField(description, line->description);
-  line->side = static_cast<std::uint8_t>(lines_.Int64(12));
+  line->journal_key = source.journal_key;
+  line->number = source.number;
+  line->line_number = source.line_number;
+  line->date = source.date;
+  line->compound_marker = source.marker;
+  line->debit_key = source.shown_debit_key;
+  line->debit_amount = source.debit_amount;
+  line->debit_tax = source.debit_tax;
+  line->credit_key = source.shown_credit_key;
+  line->credit_amount = source.credit_amount;
+  line->credit_tax = source.credit_tax;
+  CopyField(range_.journal->DescriptionOf(source), line->description);
+  line->side = static_cast<std::uint8_t>(found->side);
   ++next_;
   return platform::kSuccess;
 }
 
 int RuleMotocho::MoveFinish() {
-  if (lines_.valid() && generation_ == session_.generation()) lines_.Reset();
   ready_ = false;
   return platform::kSuccess;
 }

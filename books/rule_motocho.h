@@ -7,15 +7,16 @@
 // on their side. Each line says on which side the account stands (kSideDebit, kSideCredit, or 3 for
 // both).
 //
-// The cursor streams from one prepared statement that is reused for every account: each
-// ledger is one range of the postings table's key, so walking every account's ledger reads
-// each posting once.
+// The cursor walks the company's journal held in memory (company_journal.h): each ledger is
+// one run of the account's postings in ledger order, read without a query, so walking every
+// account's ledger costs one pass over the journal.
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "books/books_session.h"
-#include "books/sqlite_database.h"
+#include "books/company_journal.h"
 #include "platform/library.h"
 #include "platform/records.h"
 
@@ -47,7 +48,8 @@ class RuleMotocho : public platform::ClRuleMotocho {
 
  private:
   struct Range {
-    std::int64_t company_id = 0;
+    const CompanyJournal* journal = nullptr;
+    std::span<const CompanyJournal::Posting> postings;  // those within the dates
     std::int32_t main_code = 0;
     std::int32_t first_date = 0;
     std::int32_t last_date = 0;
@@ -55,22 +57,21 @@ class RuleMotocho : public platform::ClRuleMotocho {
     bool with_year_end_closing = false;
   };
 
+  // The postings of the ledger display describes, with the journal holding them; the
+  // closing vouchers the range leaves out are skipped as the ledger is walked.
   int RangeOf(const platform::StMOTOCHOHYOJIINFO* display, Range* range);
-  // Prepares the statements for the session's current connection; false when it cannot.
-  bool Prepare();
-  bool BindRange(SqliteStatement& statement, const Range& range);
+  // True when the posting belongs to the prepared ledger.
+  bool InRange(const CompanyJournal::Posting& posting, const Range& range) const;
   int Deliver(platform::StMOTOCHOINFO* line);
 
   BooksSession& session_;
   DataSelection selection_;
-  std::uint64_t generation_ = 0;
-  SqliteStatement lines_;
-  SqliteStatement count_;
+  std::uint64_t generation_ = 0;  // the opening the journal belongs to
   Range range_;  // the ledger prepared
   bool ready_ = false;
-  bool exhausted_ = false;   // the statement has returned its last row
-  std::size_t stepped_ = 0;  // rows the statement has returned since it was started
-  std::size_t next_ = 0;     // the row the next MoveNext delivers
+  std::size_t scanned_ = 0;    // postings looked at since the walk began
+  std::size_t delivered_ = 0;  // ledger lines among them
+  std::size_t next_ = 0;       // the line the next MoveNext delivers
 };
 
 }  // namespace vintor::books

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "books/books_codes.h"
+#include "books/company_journal.h"
 #include "books/find_condition.h"
 #include "text/cp932.h"
 
@@ -17,51 +18,29 @@ int RuleShiwake::Load(const platform::StFINDINFO* find, std::vector<platform::St
   if (!session_.is_open()) return kCodeNotOpen;
   const CompanyRecord* company = selection_.Current();
   if (company == nullptr) return kCodeNoCompany;
-  // The markers and dates kept with the lines are derived from the journal too.
-  if (const int code = session_.CheckDerivedTablesOf(*company); code != platform::kSuccess) {
-    return code;
-  }
-  // Served by the index on (company, journal key, line number). The ledger asks for many
-  // vouchers in a row, so the statement is prepared once per connection.
-  if (generation_ != session_.generation() || !query_.valid()) {
-    query_ = SqliteStatement();
-    query_ = session_.database()->Prepare(
-        "SELECT journal_key, number, line_number, date, marker, debit_key, debit_amount,"
-        " debit_tax, credit_key, credit_amount, credit_tax, description FROM journal_lines"
-        " WHERE company_id = ? AND journal_key = ? ORDER BY line_number");
-    generation_ = session_.generation();
-  }
-  SqliteStatement& query = query_;
-  query.Reset();
-  if (!query.valid() || !query.Bind(1, company->id) || !query.Bind(2, journal_key)) {
-    return session_.ReportDamage();
-  }
-  for (;;) {
-    const auto step = query.Step();
-    if (step == SqliteStatement::StepResult::kDone) {
-      query.Reset();
-      return platform::kSuccess;
-    }
-    if (step == SqliteStatement::StepResult::kError) return session_.ReportDamage();
+  // The markers and dates kept with the lines are derived from the journal too: the journal
+  // is checked when it is first read.
+  const CompanyJournal* journal = session_.JournalOf(*company);
+  if (journal == nullptr) return kCodeDamaged;
+  for (const CompanyJournal::Line& source : journal->LinesOfVoucher(journal_key)) {
     platform::StSWKTINFO& line = lines->emplace_back();
     std::memset(&line, 0, sizeof line);
-    line.journal_key = query.Int32(0);
-    line.number = query.Int32(1);
-    line.line_number = query.Int32(2);
-    line.date = query.Int32(3);
-    line.compound_marker = static_cast<std::uint8_t>(query.Int64(4));
-    line.debit_key = query.Int32(5);
-    line.debit_amount = query.Int64(6);
-    line.debit_tax = query.Int64(7);
-    line.credit_key = query.Int32(8);
-    line.credit_amount = query.Int64(9);
-    line.credit_tax = query.Int64(10);
-    std::string description;
-    if (!query.Text(11, &description)) return session_.ReportDamage();
+    line.journal_key = source.journal_key;
+    line.number = source.number;
+    line.line_number = source.line_number;
+    line.date = source.date;
+    line.compound_marker = source.marker;
+    line.debit_key = source.debit_key;
+    line.debit_amount = source.debit_amount;
+    line.debit_tax = source.debit_tax;
+    line.credit_key = source.credit_key;
+    line.credit_amount = source.credit_amount;
+    line.credit_tax = source.credit_tax;
     const std::string_view fitting =
-        text::PrefixOnCharacterBoundary(description, sizeof line.description);
+        text::PrefixOnCharacterBoundary(journal->DescriptionOf(source), sizeof line.description);
     std::memcpy(line.description, fitting.data(), fitting.size());
   }
+  return platform::kSuccess;
 }
 
 int RuleShiwake::MoveReady(const platform::StFINDINFO* find, const platform::StORDERINFO*,

@@ -1,12 +1,12 @@
 // The voucher cursor: the journal lines of one voucher, in line order, as they were
-// entered (the keys are the lines' own).
+// entered (the keys are the lines' own). Served from the company's journal held in memory
+// (company_journal.h), which the ledger reads too.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "books/books_session.h"
-#include "books/sqlite_database.h"
 #include "platform/library.h"
 #include "platform/records.h"
 
@@ -37,8 +37,6 @@ class RuleShiwake : public platform::ClRuleShiwake {
 
   BooksSession& session_;
   DataSelection selection_;
-  std::uint64_t generation_ = 0;
-  SqliteStatement query_;
   std::vector<platform::StSWKTINFO> lines_;
   bool ready_ = false;
   std::size_t position_ = 0;
