@@ -11,7 +11,7 @@
 #include "statements/report_writer.h"
 #include "statements/statement_aggregator.h"
 #include "supplements/equity_statement.h"
-#include "supplements/ledger_extraction.h"
+#include "supplements/ledger_stream.h"
 #include "supplements/ledger_section.h"
 #include "supplements/notes_section.h"
 #include "supplements/report_text_check.h"
@@ -165,7 +165,10 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
   progress.ResetProgress();
 
   statements::StatementAggregator aggregator(env_.library);
-  supplements::LedgerExtractor ledger(env_.library, ledger_entries_, &progress, &failures_);
+  // The ledger is extracted account by account as its section is written, so the run holds
+  // one account's lines at a time.
+  supplements::LedgerStream ledger(env_.library, &progress, &failures_);
+  ledger.set_observer(ledger_observer_);
   aggregator.set_failure_log(&failures_);
   aggregator.set_progress_window(&progress);
   aggregator.set_line_list(&statement_lines_);
@@ -182,7 +185,8 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
   std::string failure_detail;
   try {
     // Any library failure while totalling or reading the notes ends the run before a byte
-    // of the report is written: a report with some accounts, ledger lines or notes missing
+    // of the report is written, and one while the ledger is extracted ends it before the
+    // report replaces anything: a report with some accounts, ledger lines or notes missing
     // would look complete.
     const bool totalled = BuildTotallingConditions(env_.library, &find, &record, start_month,
                                                    end_month, &failures_) &&
@@ -202,9 +206,10 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
     }
     if (!totalled || aggregator.notes_failed()) throw RunStopped();
 
-    // A text no XML file can hold is refused before the file is touched, naming where it is.
-    failure_detail = supplements::FindUnwritableReportText(
-        text::FieldText(record.company_name), statement_lines_, note_lines_, ledger_entries_);
+    // A text no XML file can hold is refused before the destination is touched, naming where
+    // it is: the ledger's as each account is extracted.
+    failure_detail = supplements::FindUnwritableReportText(text::FieldText(record.company_name),
+                                                           statement_lines_, note_lines_);
     if (!failure_detail.empty()) throw RunStopped();
 
     writer.set_notes_flag(notes_enabled);
@@ -212,14 +217,21 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
     // After the statements, in this order: equity, notes (when enabled), general ledger.
     supplements::EquityStatementSection equity(statement_lines_, equity_kind);
     supplements::NotesSection notes(note_lines_, display_flags, notes_enabled);
-    supplements::LedgerSection ledger_section(statement_lines_, ledger_entries_);
+    supplements::LedgerSection ledger_section(statement_lines_, ledger);
     writer.set_data_sections({&equity, &notes, &ledger_section});
     writer.set_start_position(static_cast<std::int16_t>(aggregator.progress_position()));
     const std::int16_t function_number =
         launched_by_host_ ? handshake_.function_number : kStandAloneFunctionNumber;
     written = writer.WriteReport(output_path, function_number, record);
-    // The file could not be written: the user learns where and, when the system said, why.
-    if (!written) {
+    ledger_line_count_ = ledger.entries_handed_out();
+    // The ledger could not be extracted or held a text no XML file can hold: the failure is
+    // the library's or the text's, not the destination's.
+    if (!written && !ledger.unwritable_text().empty()) {
+      failure_detail = ledger.unwritable_text();
+    } else if (!written && failures_.failed()) {
+      failure_detail.clear();
+    } else if (!written) {
+      // The file could not be written: the user learns where and, when the system said, why.
       failure_detail = "出力先 " + output_path;
       if (const std::string reason = os::LastFailureReason(); !reason.empty())
         failure_detail += ": " + reason;
@@ -370,7 +382,6 @@ void ExportApp::ReportFailure(ui::WindowHandle owner, const std::string& detail)
 
 void ExportApp::Exit() {
   statement_lines_.Clear();
-  ledger_entries_.clear();
   note_lines_.clear();
   // Closed even when the connection never opened: the library tidies up after itself.
   platform::ClAccConnect& connection = env_.library.Connection();

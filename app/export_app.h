@@ -86,7 +86,13 @@ class ExportApp {
   bool launched_by_host() const { return launched_by_host_; }
   const HostHandshake& handshake() const { return handshake_; }
   const statements::StatementLineList& statement_lines() const { return statement_lines_; }
-  const supplements::LedgerEntryList& ledger_entries() const { return ledger_entries_; }
+  // The ledger lines the report holds; the lines themselves are written as they are
+  // extracted and not kept.
+  std::uint64_t ledger_line_count() const { return ledger_line_count_; }
+  // Shown every ledger line as it is written, in report order; set before Start.
+  void set_ledger_observer(std::function<void(const supplements::LedgerEntry&)> observer) {
+    ledger_observer_ = std::move(observer);
+  }
   // What the report holds; meaningful once Start has answered true.
   const WrittenReport& written_report() const { return written_; }
 
@@ -113,7 +119,8 @@ class ExportApp {
   HostHandshake handshake_;
   int result_code_ = kResultFinished;
   statements::StatementLineList statement_lines_;
-  supplements::LedgerEntryList ledger_entries_;
+  std::uint64_t ledger_line_count_ = 0;
+  std::function<void(const supplements::LedgerEntry&)> ledger_observer_;
   std::vector<std::string> note_lines_;
   // The library failures of this run; the first one is what the user is told.
   platform::LibraryFailureLog failures_;

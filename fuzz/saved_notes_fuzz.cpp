@@ -42,8 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   vintor::statements::XmlWriter writer;
   writer.Open(&file, "notes.xml");
   const vintor::statements::StatementLineList no_statement_lines;
-  const vintor::supplements::LedgerEntryList no_ledger;
-  if (!vintor::supplements::FindUnwritableReportText("", no_statement_lines, lines, no_ledger)
+  if (!vintor::supplements::FindUnwritableReportText("", no_statement_lines, lines)
            .empty()) {
     return 0;
   }

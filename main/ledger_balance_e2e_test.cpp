@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "app/export_app.h"
 #include "books/books_library.h"
@@ -90,6 +91,9 @@ TEST_F(StatementsTieTest, EveryCompanyAndRangeBalancesAndTiesWithItsLedger) {
     choices.output_path = out;
     app::ExportApp run(ScriptedEnvironment(library, desktop, hosts, choices),
                        {platform::AppType::kOak, "Tavrel２１ Oak", "VintorOak.env"});
+    std::vector<supplements::LedgerEntry> entries;
+    run.set_ledger_observer(
+        [&entries](const supplements::LedgerEntry& entry) { entries.push_back(entry); });
     ASSERT_TRUE(run.Start("")) << desktop.messages();
     const std::string report = ReadFileBytes(out);
 
@@ -105,7 +109,8 @@ TEST_F(StatementsTieTest, EveryCompanyAndRangeBalancesAndTiesWithItsLedger) {
     std::map<std::int32_t, const statements::StatementLine*> lines;
     for (const statements::StatementLine& line : run.statement_lines()) lines[line.key] = &line;
     std::map<std::int32_t, std::int64_t> running;
-    for (const supplements::LedgerEntry& entry : run.ledger_entries()) {
+    EXPECT_EQ(entries.size(), run.ledger_line_count());
+    for (const supplements::LedgerEntry& entry : entries) {
       ASSERT_TRUE(lines.count(entry.account_key)) << entry.account_key;
       auto [at, first] = running.try_emplace(entry.account_key, lines[entry.account_key]->opening);
       at->second += entry.amount;

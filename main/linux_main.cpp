@@ -107,7 +107,7 @@ std::string SummaryLine(const app::ExportApp& run, std::int64_t elapsed_ms) {
   return "出力: " + text::EscapeControls(report.path) + "（" +
          (sized ? std::to_string(status.st_size) + " バイト、" : "") + sections + "、科目 " +
          std::to_string(run.statement_lines().size()) + "、元帳 " +
-         std::to_string(run.ledger_entries().size()) + " 行、" + seconds + " 秒）\n";
+         std::to_string(run.ledger_line_count()) + " 行、" + seconds + " 秒）\n";
 }
 
 int Run(int argc, char** argv) {

@@ -19,10 +19,20 @@ struct LedgerEntry {
   std::int64_t balance = 0;   // scaled, the running balance after the line
 };
 
-// The run's ledger lines in extraction order: the entries of one account are consecutive
-// and the accounts follow the order of the statement lines. Owned by the run; the
-// extraction appends, the ledger section reads. A deque grows in blocks without moving the
-// entries already stored, so a ledger of millions of lines never needs twice its size.
+// Ledger lines in extraction order: the entries of one account are consecutive and the
+// accounts follow the order of the statement lines. The extraction appends, the ledger
+// section reads. A deque grows in blocks without moving the entries already stored.
 using LedgerEntryList = std::deque<LedgerEntry>;
+
+// Hands out a run's ledger lines a part at a time, in extraction order, so that the report
+// can be written without holding the whole ledger.
+class LedgerEntrySource {
+ public:
+  enum class Answer { kEntries, kEnd, kFailed };
+  virtual ~LedgerEntrySource() = default;
+  // Replaces *entries by the next part (at least one entry) and answers kEntries; kEnd when
+  // there is no more; kFailed when the next part cannot be had (the source says why).
+  virtual Answer Next(LedgerEntryList* entries) = 0;
+};
 
 }  // namespace vintor::supplements

@@ -33,21 +33,43 @@ std::string CleanedName(std::string_view name) {
 
 LedgerSection::LedgerSection(const statements::StatementLineList& lines,
                              const LedgerEntryList& entries)
-    : lines_(lines), entries_(entries) {}
+    : lines_(lines), part_(&entries) {}
+
+LedgerSection::LedgerSection(const statements::StatementLineList& lines,
+                             LedgerEntrySource& source)
+    : lines_(lines), source_(&source), part_(&received_) {}
+
+const LedgerEntry* LedgerSection::AtCursor() {
+  while (cursor_ >= part_->size()) {
+    if (source_ == nullptr || failed_) return nullptr;
+    switch (source_->Next(&received_)) {
+      case LedgerEntrySource::Answer::kEntries:
+        cursor_ = 0;
+        break;
+      case LedgerEntrySource::Answer::kEnd:
+        source_ = nullptr;
+        return nullptr;
+      case LedgerEntrySource::Answer::kFailed:
+        failed_ = true;
+        return nullptr;
+    }
+  }
+  return &(*part_)[cursor_];
+}
 
 bool LedgerSection::Write(XmlWriter& writer) {
-  if (entries_.empty()) return true;
+  if (AtCursor() == nullptr) return !failed_;
   if (!writer.OpenElement("QZ00780S", 2)) return false;
-  cursor_ = 0;
   // The entries follow the statement lines, so one pass over the lines meets every account's
   // entries in turn. Each account written moves the cursor past at least one entry, and the
   // pass ends with the lines, so the walk always ends.
   for (const StatementLine& line : lines_) {
-    if (cursor_ >= entries_.size()) break;
-    if (entries_[cursor_].account_key != line.key) continue;
+    const LedgerEntry* entry = AtCursor();
+    if (entry == nullptr) break;
+    if (entry->account_key != line.key) continue;
     if (!WriteAccount(writer, line)) return false;
   }
-  return writer.CloseElement("QZ00780S", 2);
+  return !failed_ && writer.CloseElement("QZ00780S", 2);
 }
 
 bool LedgerSection::WriteAccount(XmlWriter& writer, const StatementLine& line) {
@@ -60,30 +82,30 @@ bool LedgerSection::WriteAccount(XmlWriter& writer, const StatementLine& line) {
 }
 
 bool LedgerSection::WriteLedgerLines(XmlWriter& writer) {
-  if (cursor_ >= entries_.size()) return true;
-  const std::int32_t account_key = entries_[cursor_].account_key;
-  for (; cursor_ < entries_.size() && entries_[cursor_].account_key == account_key; ++cursor_) {
-    const LedgerEntry& entry = entries_[cursor_];
+  const LedgerEntry* entry = AtCursor();
+  if (entry == nullptr) return !failed_;
+  const std::int32_t account_key = entry->account_key;
+  for (; entry != nullptr && entry->account_key == account_key; ++cursor_, entry = AtCursor()) {
     const bool written =
         writer.OpenElement("QZ00780S02", 4) &&
-        writer.Element("QZ00780S0050", std::to_string(entry.number), 5) &&
-        writer.Element("QZ00780S0060", text::FieldText(entry.date_text), 5) &&
-        writer.Element("QZ00780S0070", CleanedName(text::FieldText(entry.own_sub_account_name)),
+        writer.Element("QZ00780S0050", std::to_string(entry->number), 5) &&
+        writer.Element("QZ00780S0060", text::FieldText(entry->date_text), 5) &&
+        writer.Element("QZ00780S0070", CleanedName(text::FieldText(entry->own_sub_account_name)),
                        5) &&
-        writer.Element("QZ00780S0080", CleanedName(text::FieldText(entry.counter_account_name)),
-                       5) &&
-        writer.Element("QZ00780S0090", CleanedName(text::FieldText(entry.counter_sub_account_name)),
-                       5) &&
+        writer.Element("QZ00780S0080",
+                       CleanedName(text::FieldText(entry->counter_account_name)), 5) &&
+        writer.Element("QZ00780S0090",
+                       CleanedName(text::FieldText(entry->counter_sub_account_name)), 5) &&
         // The description is the bookkeeper's own text: brackets and spaces stay. Sixty bytes
         // of ampersands or quotes would escape past the line's limit; rather than fail the
         // report, such a description is cut after its last whole character that fits.
-        writer.ElementCutToFit("QZ00780S0100", text::FieldText(entry.description), 5) &&
-        writer.Element("QZ00780S0110", YenText(entry.amount), 5) &&
-        writer.Element("QZ00780S0120", YenText(entry.balance), 5) &&
+        writer.ElementCutToFit("QZ00780S0100", text::FieldText(entry->description), 5) &&
+        writer.Element("QZ00780S0110", YenText(entry->amount), 5) &&
+        writer.Element("QZ00780S0120", YenText(entry->balance), 5) &&
         writer.CloseElement("QZ00780S02", 4);
     if (!written) return false;
   }
-  return true;
+  return !failed_;
 }
 
 }  // namespace vintor::supplements

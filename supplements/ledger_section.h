@@ -13,18 +13,23 @@
 namespace vintor::supplements {
 
 // Writes QZ00780S at depth 2 with one QZ00780S01 block per statement line that has ledger
-// entries. Refers to the line list and the entries, both of which must outlive the section;
-// neither is changed.
+// entries. Refers to the line list and the entries or their source, which must outlive the
+// section; the line list is not changed.
 //
 // The entries are expected grouped by account, the accounts in the order of the statement
 // lines. Entries of an account that has no statement line, or that comes out of that order,
-// hold the walk up: they and every entry after them are left unwritten.
+// hold the walk up: they and every entry after them are left unwritten (and a source is not
+// asked for them).
 class LedgerSection : public statements::DataSection {
  public:
+  // A ledger extracted beforehand, all of it in entries.
   LedgerSection(const statements::StatementLineList& lines, const LedgerEntryList& entries);
+  // A ledger handed out part by part while it is written (LedgerStream).
+  LedgerSection(const statements::StatementLineList& lines, LedgerEntrySource& source);
 
   // Writes nothing and answers true when there are no entries (the ledger was not asked for,
-  // or no line qualified). False when a line cannot be written; the output stops there.
+  // or no line qualified). False when a line cannot be written or the source fails; the
+  // output stops there.
   bool Write(statements::XmlWriter& writer) override;
 
  private:
@@ -33,10 +38,16 @@ class LedgerSection : public statements::DataSection {
   // The QZ00780S02 blocks of the account at the cursor; leaves the cursor on the first entry
   // of the next account, or at the end.
   bool WriteLedgerLines(statements::XmlWriter& writer);
+  // The entry at the cursor, asking the source for the next part when the one held is
+  // written; nullptr at the end and when the source failed (failed_ then tells).
+  const LedgerEntry* AtCursor();
 
   const statements::StatementLineList& lines_;
-  const LedgerEntryList& entries_;
-  std::size_t cursor_ = 0;
+  LedgerEntrySource* source_ = nullptr;  // null: every entry is in *part_
+  const LedgerEntryList* part_;          // the entries held, the cursor's among them
+  LedgerEntryList received_;             // the source's latest part
+  std::size_t cursor_ = 0;               // in *part_
+  bool failed_ = false;
 };
 
 }  // namespace vintor::supplements

@@ -22,8 +22,7 @@ std::string ControlFound(std::string_view text) {
 
 std::string FindUnwritableReportText(std::string_view company_name,
                                      const statements::StatementLineList& lines,
-                                     const std::vector<std::string>& note_lines,
-                                     const LedgerEntryList& ledger) {
+                                     const std::vector<std::string>& note_lines) {
   if (std::string found = ControlFound(company_name); !found.empty()) return "会社名" + found;
 
   for (const statements::StatementLine& line : lines) {
@@ -38,7 +37,10 @@ std::string FindUnwritableReportText(std::string_view company_name,
     if (std::string found = ControlFound(note_lines[k]); !found.empty())
       return "注記の " + std::to_string(k + 1) + " 行目" + found;
   }
+  return {};
+}
 
+std::string FindUnwritableLedgerText(const LedgerEntryList& ledger) {
   for (const LedgerEntry& entry : ledger) {
     const struct {
       const char* name;

@@ -1,0 +1,69 @@
+// The general ledger extracted account by account while the report is written, so that the
+// run holds one account's ledger lines at a time instead of the whole company's.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/library.h"
+#include "platform/library_failure.h"
+#include "platform/records.h"
+#include "statements/account_ledger_extractor.h"
+#include "supplements/ledger_entry.h"
+#include "supplements/ledger_extraction.h"
+#include "ui/progress_window.h"
+
+namespace vintor::supplements {
+
+// The aggregation hands over every account (ExtractAccountLedger only notes it); the ledger
+// section then asks for the entries of one account after another (Next), and each account
+// is extracted with LedgerExtractor and its texts checked (FindUnwritableLedgerText) just
+// before it is written. The entries, their order and the library calls made for each
+// account are those of an extraction done during the aggregation.
+class LedgerStream : public statements::AccountLedgerExtractor, public LedgerEntrySource {
+ public:
+  // The library must outlive the stream; progress and failures may be null (as for
+  // LedgerExtractor, which reports its library failures into failures).
+  LedgerStream(platform::AccountingLibrary& library, ui::ProgressWindow* progress,
+               platform::LibraryFailureLog* failures);
+
+  // Notes the account for extraction when the report is written; always true.
+  bool ExtractAccountLedger(bool tax_included, const platform::StDATAINFO& company,
+                            const platform::StFINDINFO& find,
+                            const platform::StKAMOKUSUMINFO& totals) override;
+
+  // The entries of the next noted account that has any. kFailed when the extraction fails
+  // (the library failure is in the log) or a text of the account's ledger cannot be written
+  // (unwritable_text() says where). Throws statements::FixedAmountOverflow as the extractor
+  // does.
+  Answer Next(LedgerEntryList* entries) override;
+
+  // Where a ledger text no XML file can hold was met, for the user; empty otherwise.
+  const std::string& unwritable_text() const { return unwritable_text_; }
+  // The entries handed out so far.
+  std::uint64_t entries_handed_out() const { return handed_out_; }
+  // Called with every entry handed out, in order; for checks that need each line.
+  void set_observer(std::function<void(const LedgerEntry&)> observer) {
+    observer_ = std::move(observer);
+  }
+
+ private:
+  struct Account {
+    bool tax_included;
+    platform::StDATAINFO company;
+    platform::StFINDINFO find;
+    platform::StKAMOKUSUMINFO totals;
+  };
+
+  std::vector<Account> accounts_;
+  std::size_t next_account_ = 0;
+  LedgerEntryList extracted_;  // the extractor appends here
+  LedgerExtractor extractor_;
+  std::string unwritable_text_;
+  std::uint64_t handed_out_ = 0;
+  std::function<void(const LedgerEntry&)> observer_;
+};
+
+}  // namespace vintor::supplements
