@@ -19,13 +19,12 @@ bool IsGiven(const XmlAttribute& attribute) {
 // name="escaped value", preceded by a space. False when the escaped value is too long or
 // the value holds a control character no XML text can hold.
 bool AppendAttribute(const XmlAttribute& attribute, std::string* line) {
-  if (text::FindUnwritableControl(attribute.value) != std::string_view::npos) return false;
-  const std::string value = XmlWriter::Escape(attribute.value);
-  if (value.size() > XmlWriter::kMaxEscapedBytes) return false;
   line->push_back(' ');
   line->append(attribute.name);
   line->append("=\"");
-  line->append(value);
+  const std::size_t value_at = line->size();
+  if (!text::AppendEscapedXml(attribute.value, line)) return false;
+  if (line->size() - value_at > XmlWriter::kMaxEscapedBytes) return false;
   line->push_back('"');
   return true;
 }
@@ -81,7 +80,7 @@ bool XmlWriter::WriteLine(const std::string& line) {
 
 bool XmlWriter::OpenElement(std::string_view name, int depth, XmlAttribute first,
                             XmlAttribute second) {
-  std::string line;
+  std::string& line = line_;
   if (!StartLine(depth, &line)) return false;
   line.push_back('<');
   line.append(name);
@@ -93,17 +92,16 @@ bool XmlWriter::OpenElement(std::string_view name, int depth, XmlAttribute first
 
 bool XmlWriter::Element(std::string_view name, std::string_view text, int depth, XmlAttribute first,
                         XmlAttribute second) {
-  std::string line;
+  std::string& line = line_;
   if (!StartLine(depth, &line)) return false;
   line.push_back('<');
   line.append(name);
   if (!AppendAttributes(first, second, &line)) return false;
   line.push_back('>');
   // A control character would make the whole file ill-formed; the line is refused instead.
-  if (text::FindUnwritableControl(text) != std::string_view::npos) return false;
-  const std::string escaped = Escape(text);
-  if (escaped.size() > kMaxEscapedBytes) return false;
-  line.append(escaped);
+  const std::size_t text_at = line.size();
+  if (!text::AppendEscapedXml(text, &line)) return false;
+  if (line.size() - text_at > kMaxEscapedBytes) return false;
   line.append("</");
   line.append(name);
   line.push_back('>');
@@ -112,7 +110,7 @@ bool XmlWriter::Element(std::string_view name, std::string_view text, int depth,
 }
 
 bool XmlWriter::CloseElement(std::string_view name, int depth) {
-  std::string line;
+  std::string& line = line_;
   if (!StartLine(depth, &line)) return false;
   line.append("</");
   line.append(name);
@@ -126,14 +124,14 @@ std::string XmlWriter::Escape(std::string_view text) {
 }
 
 std::string_view XmlWriter::FitEscaped(std::string_view text, std::size_t max_escaped) {
-  if (Escape(text).size() <= max_escaped) return text;
+  if (text::EscapedXmlSize(text) <= max_escaped) return text;
   // Count the bytes whose escaped forms fit, then step back to a character boundary. The
   // bytes that are escaped are never halves of double-byte characters, so an entity is
   // always kept or dropped whole.
   std::size_t escaped = 0;
   std::size_t fitting = 0;
   for (; fitting < text.size(); ++fitting) {
-    const std::size_t width = Escape(text.substr(fitting, 1)).size();
+    const std::size_t width = text::EscapedXmlSize(text.substr(fitting, 1));
     if (escaped + width > max_escaped) break;
     escaped += width;
   }

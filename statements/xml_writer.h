@@ -1,6 +1,6 @@
 // Line-oriented XML output of the report: every element is written as whole lines, indented
 // with tabs and ended with CR LF, each line handed to the file in one Append. No document
-// tree is built and nothing is buffered beyond one line. Text is CP932 and is not converted.
+// tree is built and nothing is buffered beyond one line, which is composed in place. Text is CP932 and is not converted.
 #pragma once
 
 #include <cstddef>
@@ -88,6 +88,8 @@ class XmlWriter {
 
   os::WritableFile* file_ = nullptr;
   std::string path_;
+  // The line being composed, kept so that a line costs no allocation.
+  std::string line_;
 };
 
 }  // namespace vintor::statements

@@ -1,6 +1,7 @@
 #include "supplements/ledger_extraction.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <string_view>
@@ -77,14 +78,6 @@ FixedAmount OpeningBalance(bool tax_included, const platform::StDATAINFO& compan
 
 }  // namespace
 
-struct LedgerExtractor::Account {
-  bool tax_included;
-  std::int32_t key;
-  std::int32_t main_code;
-  bool debit_natured;
-  bool tax_account;
-};
-
 LedgerExtractor::LedgerExtractor(platform::AccountingLibrary& library, LedgerEntryList& entries,
                                  ui::ProgressWindow* progress,
                                  platform::LibraryFailureLog* failures)
@@ -107,6 +100,18 @@ LedgerExtractor::~LedgerExtractor() = default;
 bool LedgerExtractor::ExtractAccountLedger(bool tax_included, const platform::StDATAINFO& company,
                                            const platform::StFINDINFO& find,
                                            const platform::StKAMOKUSUMINFO& totals) {
+  bool more = false;
+  if (!BeginAccountLedger(tax_included, company, find, totals, &more)) return false;
+  while (more) {
+    if (!ContinueAccountLedger(SIZE_MAX, &more)) return false;
+  }
+  return true;
+}
+
+bool LedgerExtractor::BeginAccountLedger(bool tax_included, const platform::StDATAINFO& company,
+                                         const platform::StFINDINFO& find,
+                                         const platform::StKAMOKUSUMINFO& totals, bool* more) {
+  *more = false;
   // Totals and other non-posting accounts have no lines of their own; accounts marked as
   // having no ledger and accounts left out of the totals are not reported.
   if (totals.kind != kPostingAccount || totals.ledger_flag_1 == kNoLedger ||
@@ -131,30 +136,43 @@ bool LedgerExtractor::ExtractAccountLedger(bool tax_included, const platform::St
   if (const int code = ledger_->SetMovePos(0); code != platform::kSuccess)
     return Fail("ClRuleMotocho::SetMovePos", code);
 
-  const Account account{
+  walk_.account = Account{
       tax_included,
       totals.key,
       totals.key / kKeyScale,
       totals.debit_nature == kDebitNatured,
       totals.character == kCreditTaxAccount || totals.character == kDebitTaxAccount,
   };
-  FixedAmount balance =
-      OpeningBalance(tax_included, company, Low16(find.blocks[0].operand), totals);
+  walk_.company = &company;
+  walk_.balance = OpeningBalance(tax_included, company, Low16(find.blocks[0].operand), totals);
+  walk_.count = count;
+  walk_.read = 0;
+  *more = true;
+  return true;
+}
 
+bool LedgerExtractor::ContinueAccountLedger(std::size_t max_entries, bool* more) {
+  *more = false;
   // Every line the library counted is read: a busy account passes any fixed limit in a
   // year, and a ledger cut short would end on a balance its statement line does not show.
   // The end of the lines before the count is reached is a shortfall like any other error.
-  for (std::int32_t n = 0; n < count; ++n) {
+  const std::size_t entries_before = entries_.size();
+  for (; walk_.read < walk_.count; ++walk_.read) {
+    if (entries_.size() - entries_before >= max_entries) {
+      *more = true;
+      return true;
+    }
+    const std::int32_t n = walk_.read;
     if (progress_ != nullptr) progress_->PulseActivity();
     std::memset(&line_, 0, sizeof line_);
     const int status = n == 0 ? ledger_->MoveFirst(&line_) : ledger_->MoveNext(&line_);
     if (status != platform::kSuccess) {
-      return Fail(
-          (n == 0 ? "ClRuleMotocho::MoveFirst" : "ClRuleMotocho::MoveNext") +
-              (" " + std::to_string(n + 1) + " 行目（全 " + std::to_string(count) + " 行）"),
-          status);
+      return Fail((n == 0 ? "ClRuleMotocho::MoveFirst" : "ClRuleMotocho::MoveNext") +
+                      (" " + std::to_string(n + 1) + " 行目（全 " + std::to_string(walk_.count) +
+                       " 行）"),
+                  status);
     }
-    if (!ExtractLine(account, company, &balance)) return false;
+    if (!ExtractLine(walk_.account, *walk_.company, &walk_.balance)) return false;
   }
   if (const int code = ledger_->MoveFinish(); code != platform::kSuccess)
     return Fail("ClRuleMotocho::MoveFinish", code);
@@ -288,9 +306,7 @@ bool LedgerExtractor::ExtractLine(const Account& account, const platform::StDATA
   }
   entry->account_key = account.key;
   entry->number = line.number;
-  era_dates_.FormatEraDate(line.date, entry->date_text);
-  // The formatter has recorded why; an empty date would hide the failure in the report.
-  if (era_dates_.library_failed()) return false;
+  if (!FormatDate(line.date, entry->date_text)) return false;
   if (own_sub)
     text::CopyBounded(text::FieldText(own_sub_account_.name), entry->own_sub_account_name);
   text::CopyBounded(sundry ? kSundryAccounts : text::FieldText(counter_account_.name),
@@ -368,7 +384,25 @@ platform::ClSetKamoku* LedgerExtractor::AccountSet() {
   return last_kamoku_;
 }
 
+bool LedgerExtractor::FormatDate(std::int32_t date, char (&text)[31]) {
+  if (date != last_date_ || date == 0) {
+    era_dates_.FormatEraDate(date, last_date_text_);
+    // The formatter has recorded why; an empty date would hide the failure in the report.
+    if (era_dates_.library_failed()) {
+      last_date_ = 0;
+      return false;
+    }
+    last_date_ = date;
+  }
+  std::memcpy(text, last_date_text_, sizeof text);
+  return true;
+}
+
 bool LedgerExtractor::LookUpAccount(std::int32_t code, StKAMOKUINFO* account) {
+  if (const auto found = accounts_looked_up_.find(code); found != accounts_looked_up_.end()) {
+    *account = found->second;
+    return true;
+  }
   std::memset(account, 0, sizeof *account);
   platform::ClSetKamoku* chart = AccountSet();
   if (chart == nullptr) return Fail("ClDataMgr::GetSetObject(1)", -1);
@@ -391,6 +425,7 @@ bool LedgerExtractor::LookUpAccount(std::int32_t code, StKAMOKUINFO* account) {
   const int released = chart->ReleaseCursor(cursor);
   if (failed_call != nullptr) return Fail(failed_call, result);
   if (released != platform::kSuccess) return Fail("ClSetKamoku::ReleaseCursor", released);
+  accounts_looked_up_.emplace(code, *account);
   return true;
 }
 

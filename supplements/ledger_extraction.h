@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "app/era_date_text.h"
 #include "platform/library.h"
@@ -58,8 +59,32 @@ class LedgerExtractor : public statements::AccountLedgerExtractor {
                             const platform::StFINDINFO& find,
                             const platform::StKAMOKUSUMINFO& totals) override;
 
+  // The same extraction in parts, so that a long ledger need not be held whole: Begin
+  // prepares the account (the cursor calls up to the count) and sets *more when it has lines
+  // to read; each Continue then appends the entries of at most max_entries more lines that
+  // yield one and sets *more while lines remain. company must stay in place until the
+  // account is done, and no other account may begin meanwhile. Failures as above.
+  bool BeginAccountLedger(bool tax_included, const platform::StDATAINFO& company,
+                          const platform::StFINDINFO& find, const platform::StKAMOKUSUMINFO& totals,
+                          bool* more);
+  bool ContinueAccountLedger(std::size_t max_entries, bool* more);
+
  private:
-  struct Account;
+  struct Account {
+    bool tax_included;
+    std::int32_t key;
+    std::int32_t main_code;
+    bool debit_natured;
+    bool tax_account;
+  };
+  // The account whose ledger is being read.
+  struct Walk {
+    Account account{};
+    const platform::StDATAINFO* company = nullptr;
+    statements::FixedAmount balance;
+    std::int32_t count = 0;  // lines the library counted
+    std::int32_t read = 0;   // lines read so far
+  };
 
   bool PrepareLedgerCursor();
   // The account and dates the ledger cursor shows for this account; false when the
@@ -76,8 +101,12 @@ class LedgerExtractor : public statements::AccountLedgerExtractor {
   bool VoucherUnbalancedBefore(const platform::StDATAINFO& company, std::int32_t journal_key,
                                std::int32_t line_number, bool* read);
   // Looks an account up in the chart by main code or full key into *account (zero-filled
-  // first; it stays zero when the account is not found). False when the lookup fails.
+  // first; it stays zero when the account is not found). False when the lookup fails. The
+  // chart does not change during a run, so each code is asked of the library once.
   bool LookUpAccount(std::int32_t code, platform::StKAMOKUINFO* account);
+  // The era date of a line into its entry; ledger lines come in date order, so the text of
+  // the last date is kept. False when the era table cannot be read.
+  bool FormatDate(std::int32_t date, char (&text)[31]);
   // Records a failed call for the account being extracted; always false.
   bool Fail(const std::string& call, int code);
   platform::ClSetKamoku* AccountSet();
@@ -107,6 +136,11 @@ class LedgerExtractor : public statements::AccountLedgerExtractor {
   platform::StKAMOKUINFO counter_account_{};
   platform::StKAMOKUINFO counter_sub_account_{};
   platform::StKAMOKUINFO own_sub_account_{};
+
+  Walk walk_;
+  std::unordered_map<std::int32_t, platform::StKAMOKUINFO> accounts_looked_up_;
+  std::int32_t last_date_ = 0;
+  char last_date_text_[31] = {};
 
   // The chart set last handed out and its ClSetKamoku view (see AccountSet).
   platform::ClSetBase* last_account_set_ = nullptr;

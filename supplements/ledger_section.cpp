@@ -22,13 +22,6 @@ std::string YenText(std::int64_t scaled) {
   return std::to_string(scaled / kScale);
 }
 
-// The name without its spaces, brackets and markers; empty when the name is empty.
-std::string CleanedName(std::string_view name) {
-  std::string cleaned;
-  statements::CleanLabel(name, &cleaned);
-  return cleaned;
-}
-
 }  // namespace
 
 LedgerSection::LedgerSection(const statements::StatementLineList& lines,
@@ -38,6 +31,15 @@ LedgerSection::LedgerSection(const statements::StatementLineList& lines,
 LedgerSection::LedgerSection(const statements::StatementLineList& lines,
                              LedgerEntrySource& source)
     : lines_(lines), source_(&source), part_(&received_) {}
+
+std::string_view LedgerSection::CleanedName(std::string_view name) {
+  if (const auto found = cleaned_names_.find(name); found != cleaned_names_.end()) {
+    return found->second;
+  }
+  std::string cleaned;
+  statements::CleanLabel(name, &cleaned);  // empty when the name is empty
+  return cleaned_names_.emplace(std::string(name), std::move(cleaned)).first->second;
+}
 
 const LedgerEntry* LedgerSection::AtCursor() {
   while (cursor_ >= part_->size()) {

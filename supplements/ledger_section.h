@@ -3,6 +3,10 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "statements/data_section.h"
 #include "statements/statement_line.h"
@@ -41,6 +45,16 @@ class LedgerSection : public statements::DataSection {
   // The entry at the cursor, asking the source for the next part when the one held is
   // written; nullptr at the end and when the source failed (failed_ then tells).
   const LedgerEntry* AtCursor();
+  // The name without its spaces, brackets and markers (CleanLabel), made once per name: a
+  // ledger repeats a few thousand names over millions of lines.
+  std::string_view CleanedName(std::string_view name);
+
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const {
+      return std::hash<std::string_view>()(name);
+    }
+  };
 
   const statements::StatementLineList& lines_;
   LedgerEntrySource* source_ = nullptr;  // null: every entry is in *part_
@@ -48,6 +62,7 @@ class LedgerSection : public statements::DataSection {
   LedgerEntryList received_;             // the source's latest part
   std::size_t cursor_ = 0;               // in *part_
   bool failed_ = false;
+  std::unordered_map<std::string, std::string, NameHash, std::equal_to<>> cleaned_names_;
 };
 
 }  // namespace vintor::supplements

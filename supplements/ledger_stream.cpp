@@ -16,13 +16,18 @@ bool LedgerStream::ExtractAccountLedger(bool tax_included, const platform::StDAT
 }
 
 LedgerEntrySource::Answer LedgerStream::Next(LedgerEntryList* entries) {
-  while (next_account_ < accounts_.size()) {
-    const Account& account = accounts_[next_account_++];
-    extracted_.clear();
-    if (!extractor_.ExtractAccountLedger(account.tax_included, account.company, account.find,
-                                         account.totals)) {
-      return Answer::kFailed;
+  for (;;) {
+    if (!in_account_) {
+      if (next_account_ >= accounts_.size()) return Answer::kEnd;
+      const Account& account = accounts_[next_account_++];
+      if (!extractor_.BeginAccountLedger(account.tax_included, account.company, account.find,
+                                         account.totals, &in_account_)) {
+        return Answer::kFailed;
+      }
+      continue;
     }
+    extracted_.clear();
+    if (!extractor_.ContinueAccountLedger(kPartEntries, &in_account_)) return Answer::kFailed;
     if (extracted_.empty()) continue;
     unwritable_text_ = FindUnwritableLedgerText(extracted_);
     if (!unwritable_text_.empty()) return Answer::kFailed;
@@ -30,11 +35,10 @@ LedgerEntrySource::Answer LedgerStream::Next(LedgerEntryList* entries) {
     if (observer_) {
       for (const LedgerEntry& entry : extracted_) observer_(entry);
     }
-    // The extractor keeps appending to its own list; the caller's takes the account.
+    // The extractor keeps appending to its own list; the caller's takes the part.
     entries->swap(extracted_);
     return Answer::kEntries;
   }
-  return Answer::kEnd;
 }
 
 }  // namespace vintor::supplements

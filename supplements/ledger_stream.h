@@ -1,5 +1,5 @@
 // The general ledger extracted account by account while the report is written, so that the
-// run holds one account's ledger lines at a time instead of the whole company's.
+// run holds a few thousand ledger lines at a time instead of the whole company's.
 #pragma once
 
 #include <cstdint>
@@ -18,9 +18,9 @@
 namespace vintor::supplements {
 
 // The aggregation hands over every account (ExtractAccountLedger only notes it); the ledger
-// section then asks for the entries of one account after another (Next), and each account
-// is extracted with LedgerExtractor and its texts checked (FindUnwritableLedgerText) just
-// before it is written. The entries, their order and the library calls made for each
+// section then asks for the entries part by part (Next): each account is extracted with
+// LedgerExtractor, at most kPartEntries lines at a time, and each part's texts are checked
+// (FindUnwritableLedgerText) just before it is written. The entries, their order and the library calls made for each
 // account are those of an extraction done during the aggregation.
 class LedgerStream : public statements::AccountLedgerExtractor, public LedgerEntrySource {
  public:
@@ -34,7 +34,11 @@ class LedgerStream : public statements::AccountLedgerExtractor, public LedgerEnt
                             const platform::StFINDINFO& find,
                             const platform::StKAMOKUSUMINFO& totals) override;
 
-  // The entries of the next noted account that has any. kFailed when the extraction fails
+  // Entries of one account handed out at a time at most: about a megabyte.
+  static constexpr std::size_t kPartEntries = 4096;
+
+  // The next entries: a part of the ledger of the account being read, or of the next noted
+  // account that has any. kFailed when the extraction fails
   // (the library failure is in the log) or a text of the account's ledger cannot be written
   // (unwritable_text() says where). Throws statements::FixedAmountOverflow as the extractor
   // does.
@@ -59,6 +63,7 @@ class LedgerStream : public statements::AccountLedgerExtractor, public LedgerEnt
 
   std::vector<Account> accounts_;
   std::size_t next_account_ = 0;
+  bool in_account_ = false;  // an account has begun and has lines left
   LedgerEntryList extracted_;  // the extractor appends here
   LedgerExtractor extractor_;
   std::string unwritable_text_;

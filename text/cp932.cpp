@@ -23,6 +23,9 @@ bool IsDoubleByteAt(std::string_view text, std::size_t k) {
 }
 
 std::string_view PrefixOnCharacterBoundary(std::string_view text, std::size_t max_bytes) {
+  // A text that fits is kept whole: its end is a boundary (a lone lead byte at the end
+  // counts as a character of its own).
+  if (text.size() <= max_bytes) return text;
   std::size_t end = 0;
   while (end < text.size()) {
     const std::size_t length = CharacterLengthAt(text, end);

@@ -1,6 +1,62 @@
 #include "text/xml_entities.h"
 
 namespace vintor::text {
+namespace {
+
+// What each byte becomes: itself (an empty replacement), an entity or reference, or nothing
+// at all (a control character no XML text can hold).
+struct ByteForms {
+  std::string_view replacement[256] = {};
+  bool unwritable[256] = {};
+
+  constexpr ByteForms() {
+    for (int byte = 0; byte < 0x20; ++byte) {
+      unwritable[byte] = byte != '\t' && byte != '\n' && byte != '\r';
+    }
+    unwritable[0x7F] = true;
+    replacement[static_cast<unsigned char>('"')] = "&quot;";
+    replacement[static_cast<unsigned char>('&')] = "&amp;";
+    replacement[static_cast<unsigned char>('\'')] = "&apos;";
+    replacement[static_cast<unsigned char>('<')] = "&lt;";
+    replacement[static_cast<unsigned char>('>')] = "&gt;";
+    replacement[static_cast<unsigned char>('\t')] = "&#9;";
+    replacement[static_cast<unsigned char>('\n')] = "&#10;";
+    replacement[static_cast<unsigned char>('\r')] = "&#13;";
+  }
+};
+
+constexpr ByteForms kForms;
+
+}  // namespace
+
+bool AppendEscapedXml(std::string_view text, std::string* out) {
+  const std::size_t before = out->size();
+  // Runs of bytes that stay as they are are appended whole.
+  std::size_t run = 0;
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (kForms.unwritable[byte]) {
+      out->resize(before);
+      return false;
+    }
+    const std::string_view replacement = kForms.replacement[byte];
+    if (replacement.empty()) continue;
+    out->append(text.substr(run, at - run));
+    out->append(replacement);
+    run = at + 1;
+  }
+  out->append(text.substr(run));
+  return true;
+}
+
+std::size_t EscapedXmlSize(std::string_view text) {
+  std::size_t size = text.size();
+  for (const char c : text) {
+    const std::string_view replacement = kForms.replacement[static_cast<unsigned char>(c)];
+    if (!replacement.empty()) size += replacement.size() - 1;
+  }
+  return size;
+}
 
 std::string EscapeXmlEntities(std::string_view text) {
   std::string escaped;

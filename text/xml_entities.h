@@ -15,6 +15,13 @@ namespace vintor::text {
 // refuse them first (FindUnwritableControl).
 std::string EscapeXmlEntities(std::string_view text);
 
+// Appends EscapeXmlEntities(text) to *out in one pass. False, with *out unchanged, when text
+// holds a control character no XML text can hold (FindUnwritableControl).
+bool AppendEscapedXml(std::string_view text, std::string* out);
+
+// The size of EscapeXmlEntities(text), without making it.
+std::size_t EscapedXmlSize(std::string_view text);
+
 // The offset of the first control character an XML text cannot hold at all, even as a
 // reference (the C0 controls except TAB, LF and CR, and DEL); npos when there is none.
 // No such byte is ever part of a CP932 double-byte character.

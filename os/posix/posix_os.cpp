@@ -771,8 +771,10 @@ void RemoveTemporariesOnInterrupt() {
 
 std::int64_t MonotonicMilliseconds() {
   // <chrono> does not compile with the CP932 execution charset, so the clock is read directly.
+  // The coarse clock is enough for milliseconds and costs a fraction of the precise one,
+  // which matters to a progress view asked for a repaint per ledger line.
   timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
+  clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
   return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
 }
 
