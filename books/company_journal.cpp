@@ -1,6 +1,7 @@
 #include "books/company_journal.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <tuple>
 
 #include "books/interchange_fields.h"
@@ -92,11 +93,26 @@ struct VoucherShape {
   }
 };
 
-// A posting before the bucketing: main code (made unsigned in order), line and side, so
-// that one integer sort orders them by main code and then ledger order.
-std::uint64_t SortKey(std::int32_t main_code, std::uint32_t line, std::uint8_t side) {
-  const std::uint64_t code = static_cast<std::uint32_t>(main_code) ^ 0x80000000u;
-  return code << 32 | static_cast<std::uint64_t>(line) << 2 | side;
+// The postings the writer makes of a line (journal_layout.cpp): one per main code the line
+// touches, with the sides it appears on. Answers how many of *sides it filled (at most 4).
+int PostingsOfLine(const CompanyJournal::Line& line, const TaxAccounts& tax,
+                   std::pair<std::int32_t, std::uint8_t> (&sides)[4]) {
+  int count = 0;
+  const auto add = [&](std::int32_t key, std::uint8_t side) {
+    if (key == 0) return;
+    for (int k = 0; k < count; ++k) {
+      if (sides[k].first == key / 10000) {
+        sides[k].second |= side;
+        return;
+      }
+    }
+    sides[count++] = {key / 10000, side};
+  };
+  add(line.debit_key, kPostingDebit);
+  add(line.credit_key, kPostingCredit);
+  if (line.debit_tax != 0) add(tax.debit_tax_key, kPostingDebit);
+  if (line.credit_tax != 0) add(tax.credit_tax_key, kPostingCredit);
+  return count;
 }
 
 }  // namespace
@@ -111,6 +127,16 @@ bool CompanyJournal::Load(SqliteDatabase& database, const CompanyRecord& company
   std::string problem;
 
   std::vector<VoucherHead> vouchers;
+  std::int64_t voucher_count = 0;
+  if (!ForEachRow(database, "SELECT count(*) FROM vouchers WHERE company_id = ?", company.id,
+                  [&](SqliteStatement& row) {
+                    voucher_count = row.Int64(0);
+                    return true;
+                  })) {
+    *error = database.LastError();
+    return false;
+  }
+  vouchers.reserve(static_cast<std::size_t>(std::clamp<std::int64_t>(voucher_count, 0, 1 << 26)));
   const bool heads_read =
       ForEachRow(database, "SELECT key, amount FROM openings WHERE company_id = ? ORDER BY seq",
                  company.id,
@@ -180,8 +206,6 @@ bool CompanyJournal::Load(SqliteDatabase& database, const CompanyRecord& company
     return false;
   }
   loaded.lines_.reserve(static_cast<std::size_t>(line_count));
-  std::vector<std::uint64_t> postings;
-  postings.reserve(static_cast<std::size_t>(line_count) * 2 + 16);
   VoucherShape shape;
   bool in_voucher = false;
   const auto close_voucher = [&]() {
@@ -279,9 +303,11 @@ bool CompanyJournal::Load(SqliteDatabase& database, const CompanyRecord& company
 
         if (!row.Text(14, &description)) return false;
         const std::string_view kept = text::PrefixOnCharacterBoundary(description, kDescriptionKept);
-        line.description_offset = static_cast<std::uint32_t>(loaded.descriptions_.size());
+        if (loaded.description_blocks_.size() >= UINT32_MAX / kDescriptionBlockBytes) {
+          return line_problem("has more description text before it than a books file can hold");
+        }
+        line.description_offset = loaded.KeepDescription(kept);
         line.description_size = static_cast<std::uint8_t>(kept.size());
-        loaded.descriptions_.append(kept);
 
         amounts.line_number = line.line_number;
         amounts.debit_key = line.debit_key;
@@ -295,28 +321,6 @@ bool CompanyJournal::Load(SqliteDatabase& database, const CompanyRecord& company
           return false;
         }
 
-        // The postings the writer makes of the line (journal_layout.cpp): one per main code
-        // the line touches, with the sides it appears on.
-        std::pair<std::int32_t, std::uint8_t> sides[4];
-        int count = 0;
-        const auto add = [&](std::int32_t key, std::uint8_t side) {
-          if (key == 0) return;
-          for (int k = 0; k < count; ++k) {
-            if (sides[k].first == key / 10000) {
-              sides[k].second |= side;
-              return;
-            }
-          }
-          sides[count++] = {key / 10000, side};
-        };
-        add(line.debit_key, kPostingDebit);
-        add(line.credit_key, kPostingCredit);
-        if (line.debit_tax != 0) add(tax.debit_tax_key, kPostingDebit);
-        if (line.credit_tax != 0) add(tax.credit_tax_key, kPostingCredit);
-        const auto index = static_cast<std::uint32_t>(loaded.lines_.size() - 1);
-        for (int k = 0; k < count; ++k) {
-          postings.push_back(SortKey(sides[k].first, index, sides[k].second));
-        }
         return true;
       });
   if (!lines_read || !close_voucher()) {
@@ -354,24 +358,55 @@ bool CompanyJournal::Load(SqliteDatabase& database, const CompanyRecord& company
     return false;
   }
 
-  // Ledger order within a main code is id order, which the sort keeps.
-  std::sort(postings.begin(), postings.end());
-  loaded.postings_.reserve(postings.size());
-  for (const std::uint64_t sorted : postings) {
-    const auto main_code = static_cast<std::int32_t>(static_cast<std::uint32_t>(sorted >> 32) ^
-                                                     0x80000000u);
-    if (loaded.buckets_.empty() || loaded.buckets_.back().main_code != main_code) {
-      loaded.buckets_.push_back({main_code, static_cast<std::uint32_t>(loaded.postings_.size())});
-    }
-    loaded.postings_.push_back({static_cast<std::uint32_t>(sorted >> 2) & 0x3FFFFFFFu,
-                                static_cast<std::uint32_t>(sorted & 3)});
-  }
+  loaded.BucketPostings(tax);
   std::sort(loaded.vouchers_.begin(), loaded.vouchers_.end(),
             [](const VoucherLines& a, const VoucherLines& b) {
               return a.journal_key < b.journal_key;
             });
   *journal = std::move(loaded);
   return true;
+}
+
+std::uint32_t CompanyJournal::KeepDescription(std::string_view text) {
+  // A description never straddles two blocks, so each is one piece of one block.
+  if (description_blocks_.empty() ||
+      description_blocks_.back().size() + text.size() > kDescriptionBlockBytes) {
+    description_blocks_.emplace_back().reserve(kDescriptionBlockBytes);
+  }
+  std::string& block = description_blocks_.back();
+  const std::size_t offset =
+      (description_blocks_.size() - 1) * kDescriptionBlockBytes + block.size();
+  block.append(text);
+  return static_cast<std::uint32_t>(offset);
+}
+
+void CompanyJournal::BucketPostings(const TaxAccounts& tax) {
+  // A counting sort: the postings of each main code are counted, given their room, and
+  // placed in line order, which is ledger order, without holding them twice.
+  std::unordered_map<std::int32_t, std::uint32_t> counts;
+  std::pair<std::int32_t, std::uint8_t> sides[4];
+  for (const Line& line : lines_) {
+    const int count = PostingsOfLine(line, tax, sides);
+    for (int k = 0; k < count; ++k) ++counts[sides[k].first];
+  }
+  buckets_.reserve(counts.size());
+  for (const auto& [main_code, count] : counts) buckets_.push_back({main_code, count});
+  std::sort(buckets_.begin(), buckets_.end(),
+            [](const Bucket& a, const Bucket& b) { return a.main_code < b.main_code; });
+  std::uint32_t first = 0;
+  for (Bucket& bucket : buckets_) {
+    const std::uint32_t count = bucket.first;
+    bucket.first = first;
+    counts[bucket.main_code] = first;  // from here on: where the next posting goes
+    first += count;
+  }
+  postings_.resize(first);
+  for (std::uint32_t index = 0; index < lines_.size(); ++index) {
+    const int count = PostingsOfLine(lines_[index], tax, sides);
+    for (int k = 0; k < count; ++k) {
+      postings_[counts[sides[k].first]++] = {index, sides[k].second};
+    }
+  }
 }
 
 std::span<const CompanyJournal::Posting> CompanyJournal::PostingsOf(std::int32_t main_code) const {

@@ -4,7 +4,7 @@
 // main code, so that walking every account's ledger costs no query and no lookup per line.
 //
 // Held: every line's numbers, keys, marker and period kind (72 bytes) and its description in
-// one shared buffer, plus four bytes per posting; for a million journal lines about 90 MB.
+// blocks of text, plus four bytes per posting; for a million journal lines about 90 MB.
 // The postings table of the file is not read: the postings are made from the lines by the
 // writer's own rule (journal_layout.h), so nothing in the ledger depends on a derived table
 // that could disagree with the journal.
@@ -18,6 +18,7 @@
 
 #include "books/books_session.h"
 #include "books/sqlite_database.h"
+#include "books/tax_accounts.h"
 
 namespace vintor::books {
 
@@ -62,7 +63,9 @@ class CompanyJournal {
 
   const Line& line(std::size_t index) const { return lines_[index]; }
   std::string_view DescriptionOf(const Line& line) const {
-    return std::string_view(descriptions_).substr(line.description_offset, line.description_size);
+    const std::string& block = description_blocks_[line.description_offset / kDescriptionBlockBytes];
+    return std::string_view(block).substr(line.description_offset % kDescriptionBlockBytes,
+                                          line.description_size);
   }
   // The postings of a main code in ledger order (date, journal key, line number); empty
   // when the account has none.
@@ -81,8 +84,17 @@ class CompanyJournal {
     std::uint32_t count;
   };
 
+  // The descriptions are kept in blocks that are filled, never grown: a block grown by
+  // doubling would hold up to twice the text.
+  static constexpr std::size_t kDescriptionBlockBytes = std::size_t{1} << 20;
+
+  // Keeps a description of at most 255 bytes; answers its offset.
+  std::uint32_t KeepDescription(std::string_view text);
+  // Makes the postings of every line and orders them by main code and ledger order.
+  void BucketPostings(const TaxAccounts& tax);
+
   std::vector<Line> lines_;
-  std::string descriptions_;
+  std::vector<std::string> description_blocks_;
   std::vector<Posting> postings_;
   std::vector<Bucket> buckets_;         // ascending by main code
   std::vector<VoucherLines> vouchers_;  // ascending by journal key

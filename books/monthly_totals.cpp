@@ -67,21 +67,33 @@ const Account* MonthlyTotalsBuilder::Find(std::int32_t key) const {
   return found == chart_.end() ? nullptr : found->second;
 }
 
-bool MonthlyTotalsBuilder::Post(std::int32_t key, int slot, Side side, Set set,
-                                std::int64_t amount, std::string* error) {
-  if (amount == 0) return true;
-  if (!PostOne(key, slot, side, set, amount, error)) return false;
-  const std::int32_t main_key = MainKeyOf(key);
-  if (main_key == key || Find(main_key) == nullptr) return true;
-  return PostOne(main_key, slot, side, set, amount, error);
+const MonthlyTotalsBuilder::Target& MonthlyTotalsBuilder::TargetOf(std::int32_t key) {
+  const auto [at, added] = targets_.try_emplace(key);
+  Target& target = at->second;
+  if (added) {
+    target.account = Find(key);
+    target.own = &(*totals_)[key];
+    target.main_key = MainKeyOf(key);
+    if (target.main_key != key && Find(target.main_key) != nullptr) {
+      target.main = &(*totals_)[target.main_key];
+    }
+  }
+  return target;
 }
 
-bool MonthlyTotalsBuilder::PostOne(std::int32_t key, int slot, Side side, Set set,
-                                   std::int64_t amount, std::string* error) {
-  AccountTotals& totals = (*totals_)[key];
+bool MonthlyTotalsBuilder::Post(const Target& target, std::int32_t key, int slot, Side side,
+                                Set set, std::int64_t amount, std::string* error) {
+  if (amount == 0) return true;
+  if (!PostOne(target.own, key, slot, side, set, amount, error)) return false;
+  return target.main == nullptr ||
+         PostOne(target.main, target.main_key, slot, side, set, amount, error);
+}
+
+bool MonthlyTotalsBuilder::PostOne(AccountTotals* totals, std::int32_t key, int slot, Side side,
+                                   Set set, std::int64_t amount, std::string* error) {
   std::int64_t* target = side == Side::kDebit
-                             ? (set == Set::kOne ? totals.debit_1 : totals.debit_2)
-                             : (set == Set::kOne ? totals.credit_1 : totals.credit_2);
+                             ? (set == Set::kOne ? totals->debit_1 : totals->debit_2)
+                             : (set == Set::kOne ? totals->credit_1 : totals->credit_2);
   if (AddChecked(&target[slot], amount)) return true;
   const Account* account = Find(key);
   *error = "the totals of account " + std::to_string(key) + " " +
@@ -91,15 +103,16 @@ bool MonthlyTotalsBuilder::PostOne(std::int32_t key, int slot, Side side, Set se
 }
 
 bool MonthlyTotalsBuilder::AddOpening(const OpeningBalance& opening, std::string* error) {
-  const Account* account = Find(opening.key);
+  const Target& target = TargetOf(opening.key);
+  const Account* account = target.account;
   if (account == nullptr || account->kind == kKindTotal) {
     *error = "the opening balance of account " + std::to_string(opening.key) +
              " names no account that takes postings";
     return false;
   }
   const Side side = account->debit_nature ? Side::kDebit : Side::kCredit;
-  return Post(opening.key, 0, side, Set::kOne, opening.amount, error) &&
-         Post(opening.key, 0, side, Set::kTwo, opening.amount, error);
+  return Post(target, opening.key, 0, side, Set::kOne, opening.amount, error) &&
+         Post(target, opening.key, 0, side, Set::kTwo, opening.amount, error);
 }
 
 bool MonthlyTotalsBuilder::AddLine(std::int32_t journal_key, int slot, const JournalLine& line,
@@ -110,7 +123,8 @@ bool MonthlyTotalsBuilder::AddLine(std::int32_t journal_key, int slot, const Jou
     const std::int64_t amount = debit ? line.debit_amount : line.credit_amount;
     const std::int64_t tax_part = debit ? line.debit_tax : line.credit_tax;
     if (key == 0) continue;
-    const Account* account = Find(key);
+    const Target& target = TargetOf(key);
+    const Account* account = target.account;
     if (account == nullptr || account->kind == kKindTotal) {
       *error = "voucher " + std::to_string(journal_key) + " line " +
                std::to_string(line.line_number) + " names account " + std::to_string(key) +
@@ -127,9 +141,10 @@ bool MonthlyTotalsBuilder::AddLine(std::int32_t journal_key, int slot, const Jou
     }
     // Without a tax account in the chart the tax part has nowhere to go in set 1; the set
     // then simply holds the amounts without tax.
-    if (!Post(key, slot, side, Set::kOne, amount, error) ||
-        !Post(key, slot, side, Set::kTwo, with_tax, error) ||
-        (tax_key != 0 && !Post(tax_key, slot, side, Set::kOne, tax_part, error))) {
+    if (!Post(target, key, slot, side, Set::kOne, amount, error) ||
+        !Post(target, key, slot, side, Set::kTwo, with_tax, error) ||
+        (tax_key != 0 &&
+         !Post(TargetOf(tax_key), tax_key, slot, side, Set::kOne, tax_part, error))) {
       return false;
     }
   }

@@ -59,15 +59,27 @@ class MonthlyTotalsBuilder {
   enum class Side { kDebit, kCredit };
   enum class Set { kOne, kTwo };
 
+  // Where the amounts of a key go: its own totals and, for a sub-account whose main account
+  // is in the chart, the main account's. Found once per key; the totals stay in place as
+  // the map grows.
+  struct Target {
+    const Account* account = nullptr;  // null when the chart has no such key
+    AccountTotals* own = nullptr;
+    std::int32_t main_key = 0;
+    AccountTotals* main = nullptr;
+  };
+
   const Account* Find(std::int32_t key) const;
+  const Target& TargetOf(std::int32_t key);
   // Posts an amount to one key and, for a sub-account, to its main account as well.
-  bool Post(std::int32_t key, int slot, Side side, Set set, std::int64_t amount,
-            std::string* error);
-  bool PostOne(std::int32_t key, int slot, Side side, Set set, std::int64_t amount,
-               std::string* error);
+  bool Post(const Target& target, std::int32_t key, int slot, Side side, Set set,
+            std::int64_t amount, std::string* error);
+  bool PostOne(AccountTotals* totals, std::int32_t key, int slot, Side side, Set set,
+               std::int64_t amount, std::string* error);
 
   TotalsByKey* totals_;
   std::unordered_map<std::int32_t, const Account*> chart_;
+  std::unordered_map<std::int32_t, Target> targets_;
   std::int32_t debit_tax_key_ = 0;
   std::int32_t credit_tax_key_ = 0;
 };

@@ -27,6 +27,14 @@ std::size_t DecorationLengthAt(std::string_view text, std::size_t position) {
 
 }  // namespace
 
+bool MayHaveDecorations(std::string_view text) {
+  // The first bytes of every decoration above.
+  for (const char c : text) {
+    if (c == ' ' || c == '(' || c == '[' || static_cast<unsigned char>(c) == 0x81) return true;
+  }
+  return false;
+}
+
 bool CleanLabel(std::string_view text, std::string* out) {
   if (text.empty() || out == nullptr) return false;
   std::string cleaned;

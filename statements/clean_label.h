@@ -16,4 +16,9 @@ namespace vintor::statements {
 // out is null; true otherwise.
 bool CleanLabel(std::string_view text, std::string* out);
 
+// False when text certainly has no decoration, so CleanLabel would give it unchanged: it
+// holds none of the bytes a decoration begins with (space, '(', '[' and 0x81, the lead byte
+// of every full-width one). A quick test for callers that clean millions of names.
+bool MayHaveDecorations(std::string_view text);
+
 }  // namespace vintor::statements

@@ -1,6 +1,7 @@
 #include "statements/xml_writer.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "text/cp932.h"
@@ -14,19 +15,6 @@ constexpr std::string_view kLineEnd = "\r\n";
 
 bool IsGiven(const XmlAttribute& attribute) {
   return attribute.name != nullptr && attribute.value != nullptr;
-}
-
-// name="escaped value", preceded by a space. False when the escaped value is too long or
-// the value holds a control character no XML text can hold.
-bool AppendAttribute(const XmlAttribute& attribute, std::string* line) {
-  line->push_back(' ');
-  line->append(attribute.name);
-  line->append("=\"");
-  const std::size_t value_at = line->size();
-  if (!text::AppendEscapedXml(attribute.value, line)) return false;
-  if (line->size() - value_at > XmlWriter::kMaxEscapedBytes) return false;
-  line->push_back('"');
-  return true;
 }
 
 }  // namespace
@@ -56,67 +44,90 @@ int XmlWriter::Close() {
   return kept ? 0 : -1;
 }
 
-bool XmlWriter::StartLine(int depth, std::string* line) {
-  // Checked before the tabs are made so that a silly depth cannot build a huge string.
-  if (depth < 0 || static_cast<std::size_t>(depth) > kMaxLineBytes) return false;
-  line->assign(static_cast<std::size_t>(depth), '\t');
-  return true;
+void XmlWriter::Line::Start(int depth) {
+  size_ = 0;
+  writable_ = depth >= 0 && static_cast<std::size_t>(depth) <= sizeof bytes_;
+  if (writable_) {
+    std::memset(bytes_, '\t', static_cast<std::size_t>(depth));
+    size_ = static_cast<std::size_t>(depth);
+  }
 }
 
-bool XmlWriter::AppendAttributes(XmlAttribute first, XmlAttribute second, std::string* line) {
+void XmlWriter::Line::Put(std::string_view bytes) {
+  if (!writable_ || bytes.size() > sizeof bytes_ - size_) {
+    writable_ = false;
+    return;
+  }
+  std::memcpy(bytes_ + size_, bytes.data(), bytes.size());
+  size_ += bytes.size();
+}
+
+void XmlWriter::Line::PutEscaped(std::string_view text) {
+  if (!writable_) return;
+  // No escaped text may pass kMaxEscapedBytes; the line's own limit is never larger.
+  static_assert(kMaxEscapedBytes >= kMaxLineBytes);
+  const std::size_t written = text::EscapeXmlInto(text, bytes_ + size_, sizeof bytes_ - size_);
+  if (written == text::kNoRoom || written == text::kUnwritable) {
+    writable_ = false;
+    return;
+  }
+  size_ += written;
+}
+
+void XmlWriter::Line::PutAttributes(XmlAttribute first, XmlAttribute second) {
   // A missing first attribute takes the second with it: callers pass optional pairs in order.
-  if (!IsGiven(first)) return true;
-  if (!AppendAttribute(first, line)) return false;
-  if (!IsGiven(second)) return true;
-  return AppendAttribute(second, line);
+  for (const XmlAttribute& attribute : {first, second}) {
+    if (!IsGiven(attribute)) return;
+    // name="escaped value", preceded by a space.
+    Put(" ");
+    Put(attribute.name);
+    Put("=\"");
+    PutEscaped(attribute.value);
+    Put("\"");
+  }
 }
 
-bool XmlWriter::WriteLine(const std::string& line) {
+bool XmlWriter::WriteLine(const Line& line) {
   // Report lines have always been held below 256 bytes. A longer line is refused whole rather
   // than cut, so no half tag and no half character ever reaches the file.
-  if (line.size() > kMaxLineBytes) return false;
-  return WriteRaw(line);
+  if (!line.writable()) return false;
+  return WriteRaw(line.bytes());
 }
 
 bool XmlWriter::OpenElement(std::string_view name, int depth, XmlAttribute first,
                             XmlAttribute second) {
-  std::string& line = line_;
-  if (!StartLine(depth, &line)) return false;
-  line.push_back('<');
-  line.append(name);
-  if (!AppendAttributes(first, second, &line)) return false;
-  line.push_back('>');
-  line.append(kLineEnd);
-  return WriteLine(line);
+  line_.Start(depth);
+  line_.Put("<");
+  line_.Put(name);
+  line_.PutAttributes(first, second);
+  line_.Put(">");
+  line_.Put(kLineEnd);
+  return WriteLine(line_);
 }
 
 bool XmlWriter::Element(std::string_view name, std::string_view text, int depth, XmlAttribute first,
                         XmlAttribute second) {
-  std::string& line = line_;
-  if (!StartLine(depth, &line)) return false;
-  line.push_back('<');
-  line.append(name);
-  if (!AppendAttributes(first, second, &line)) return false;
-  line.push_back('>');
+  line_.Start(depth);
+  line_.Put("<");
+  line_.Put(name);
+  line_.PutAttributes(first, second);
+  line_.Put(">");
   // A control character would make the whole file ill-formed; the line is refused instead.
-  const std::size_t text_at = line.size();
-  if (!text::AppendEscapedXml(text, &line)) return false;
-  if (line.size() - text_at > kMaxEscapedBytes) return false;
-  line.append("</");
-  line.append(name);
-  line.push_back('>');
-  line.append(kLineEnd);
-  return WriteLine(line);
+  line_.PutEscaped(text);
+  line_.Put("</");
+  line_.Put(name);
+  line_.Put(">");
+  line_.Put(kLineEnd);
+  return WriteLine(line_);
 }
 
 bool XmlWriter::CloseElement(std::string_view name, int depth) {
-  std::string& line = line_;
-  if (!StartLine(depth, &line)) return false;
-  line.append("</");
-  line.append(name);
-  line.push_back('>');
-  line.append(kLineEnd);
-  return WriteLine(line);
+  line_.Start(depth);
+  line_.Put("</");
+  line_.Put(name);
+  line_.Put(">");
+  line_.Put(kLineEnd);
+  return WriteLine(line_);
 }
 
 std::string XmlWriter::Escape(std::string_view text) {

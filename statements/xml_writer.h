@@ -79,17 +79,31 @@ class XmlWriter {
   const std::string& path() const { return path_; }
 
  private:
-  // Begins a line with depth tabs; false when the depth is negative or leaves no room.
-  static bool StartLine(int depth, std::string* line);
-  // Appends the used attributes; false when an escaped value is too long.
-  static bool AppendAttributes(XmlAttribute first, XmlAttribute second, std::string* line);
-  // Writes a composed line, refusing it when it is too long.
-  bool WriteLine(const std::string& line);
+  // The line being composed, in place: it can never grow past what a line may hold, so a
+  // line costs no allocation and whatever would lengthen it further marks it too long.
+  class Line {
+   public:
+    // Begins the line with depth tabs; too long when the depth is negative or leaves no room.
+    void Start(int depth);
+    void Put(std::string_view bytes);
+    // The escaped text; a control character XML cannot hold makes the line unwritable.
+    void PutEscaped(std::string_view text);
+    // The used attributes (see OpenElement).
+    void PutAttributes(XmlAttribute first, XmlAttribute second);
+    bool writable() const { return writable_; }
+    std::string_view bytes() const { return {bytes_, size_}; }
 
+   private:
+    char bytes_[kMaxLineBytes];
+    std::size_t size_ = 0;
+    bool writable_ = true;
+  };
+
+  // Writes a composed line, refusing it when it is too long or unwritable.
+  bool WriteLine(const Line& line);
   os::WritableFile* file_ = nullptr;
   std::string path_;
-  // The line being composed, kept so that a line costs no allocation.
-  std::string line_;
+  Line line_;
 };
 
 }  // namespace vintor::statements

@@ -286,13 +286,16 @@ bool LedgerExtractor::ExtractLine(const Account& account, const platform::StDATA
 
   const bool counter_sub = !sundry && counter_key % kKeyScale != 0;
   const bool own_sub = own_key % kKeyScale != 0;
-  if (!sundry && !LookUpAccount(counter_key / kKeyScale, &counter_account_)) return false;
-  if (counter_sub && !LookUpAccount(counter_key, &counter_sub_account_)) return false;
-  if (own_sub && !LookUpAccount(own_key, &own_sub_account_)) return false;
+  const StKAMOKUINFO* counter_account = nullptr;
+  const StKAMOKUINFO* counter_sub_account = nullptr;
+  const StKAMOKUINFO* own_sub_account = nullptr;
+  if (!sundry && !LookUpAccount(counter_key / kKeyScale, &counter_account)) return false;
+  if (counter_sub && !LookUpAccount(counter_key, &counter_sub_account)) return false;
+  if (own_sub && !LookUpAccount(own_key, &own_sub_account)) return false;
 
   if (amount == FixedAmount()) return true;
   // A line against an account left out of the totals is not part of the ledger either.
-  if (!sundry && IsLeftOut(counter_account_.character)) return true;
+  if (!sundry && IsLeftOut(counter_account->character)) return true;
   // With tax in the amounts the tax accounts hold only their own postings.
   if (account.tax_included && account.tax_account && !touches_account) return true;
 
@@ -308,11 +311,11 @@ bool LedgerExtractor::ExtractLine(const Account& account, const platform::StDATA
   entry->number = line.number;
   if (!FormatDate(line.date, entry->date_text)) return false;
   if (own_sub)
-    text::CopyBounded(text::FieldText(own_sub_account_.name), entry->own_sub_account_name);
-  text::CopyBounded(sundry ? kSundryAccounts : text::FieldText(counter_account_.name),
+    text::CopyBounded(text::FieldText(own_sub_account->name), entry->own_sub_account_name);
+  text::CopyBounded(sundry ? kSundryAccounts : text::FieldText(counter_account->name),
                     entry->counter_account_name);
   if (counter_sub) {
-    text::CopyBounded(text::FieldText(counter_sub_account_.name), entry->counter_sub_account_name);
+    text::CopyBounded(text::FieldText(counter_sub_account->name), entry->counter_sub_account_name);
   }
   text::CopyBounded(text::FieldText(line.description), entry->description);
   entry->amount = amount.ToScaled();
@@ -398,12 +401,12 @@ bool LedgerExtractor::FormatDate(std::int32_t date, char (&text)[31]) {
   return true;
 }
 
-bool LedgerExtractor::LookUpAccount(std::int32_t code, StKAMOKUINFO* account) {
+bool LedgerExtractor::LookUpAccount(std::int32_t code, const StKAMOKUINFO** account) {
   if (const auto found = accounts_looked_up_.find(code); found != accounts_looked_up_.end()) {
-    *account = found->second;
+    *account = &found->second;
     return true;
   }
-  std::memset(account, 0, sizeof *account);
+  StKAMOKUINFO looked_up{};
   platform::ClSetKamoku* chart = AccountSet();
   if (chart == nullptr) return Fail("ClDataMgr::GetSetObject(1)", -1);
   platform::SetCursor cursor = nullptr;
@@ -416,16 +419,17 @@ bool LedgerExtractor::LookUpAccount(std::int32_t code, StKAMOKUINFO* account) {
   } else {
     // A main code is looked up as the key of the main account.
     account_find_.blocks[0].operand = code >= 0 && code < kKeyScale ? code * kKeyScale : code;
-    result = chart->WalkFind(cursor, &account_find_, account);
+    result = chart->WalkFind(cursor, &account_find_, &looked_up);
     // An account that is not in the chart has no name to show; only an error is a failure.
-    if (result != platform::kSuccess) std::memset(account, 0, sizeof *account);
+    if (result != platform::kSuccess) std::memset(&looked_up, 0, sizeof looked_up);
     if (result != platform::kSuccess && result != platform::kEndOfRecords)
       failed_call = "ClSetKamoku::WalkFind";
   }
   const int released = chart->ReleaseCursor(cursor);
   if (failed_call != nullptr) return Fail(failed_call, result);
   if (released != platform::kSuccess) return Fail("ClSetKamoku::ReleaseCursor", released);
-  accounts_looked_up_.emplace(code, *account);
+  // The map's entries stay where they are as it grows, so the answer can point into it.
+  *account = &accounts_looked_up_.emplace(code, looked_up).first->second;
   return true;
 }
 

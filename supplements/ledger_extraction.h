@@ -100,10 +100,11 @@ class LedgerExtractor : public statements::AccountLedgerExtractor {
   // when the voucher could not be read.
   bool VoucherUnbalancedBefore(const platform::StDATAINFO& company, std::int32_t journal_key,
                                std::int32_t line_number, bool* read);
-  // Looks an account up in the chart by main code or full key into *account (zero-filled
-  // first; it stays zero when the account is not found). False when the lookup fails. The
-  // chart does not change during a run, so each code is asked of the library once.
-  bool LookUpAccount(std::int32_t code, platform::StKAMOKUINFO* account);
+  // Looks an account up in the chart by main code or full key; *account then points at its
+  // record (all zero when the account is not found), kept by the extractor. False when the
+  // lookup fails. The chart does not change during a run, so each code is asked of the
+  // library once.
+  bool LookUpAccount(std::int32_t code, const platform::StKAMOKUINFO** account);
   // The era date of a line into its entry; ledger lines come in date order, so the text of
   // the last date is kept. False when the era table cannot be read.
   bool FormatDate(std::int32_t date, char (&text)[31]);
@@ -133,9 +134,6 @@ class LedgerExtractor : public statements::AccountLedgerExtractor {
   // Records reused for every line, so a line costs no allocation.
   platform::StMOTOCHOINFO line_{};
   platform::StSWKTINFO voucher_line_{};
-  platform::StKAMOKUINFO counter_account_{};
-  platform::StKAMOKUINFO counter_sub_account_{};
-  platform::StKAMOKUINFO own_sub_account_{};
 
   Walk walk_;
   std::unordered_map<std::int32_t, platform::StKAMOKUINFO> accounts_looked_up_;

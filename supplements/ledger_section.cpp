@@ -33,6 +33,7 @@ LedgerSection::LedgerSection(const statements::StatementLineList& lines,
     : lines_(lines), source_(&source), part_(&received_) {}
 
 std::string_view LedgerSection::CleanedName(std::string_view name) {
+  if (!statements::MayHaveDecorations(name)) return name;
   if (const auto found = cleaned_names_.find(name); found != cleaned_names_.end()) {
     return found->second;
   }

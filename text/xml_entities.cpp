@@ -29,24 +29,21 @@ constexpr ByteForms kForms;
 
 }  // namespace
 
-bool AppendEscapedXml(std::string_view text, std::string* out) {
-  const std::size_t before = out->size();
-  // Runs of bytes that stay as they are are appended whole.
-  std::size_t run = 0;
-  for (std::size_t at = 0; at < text.size(); ++at) {
-    const auto byte = static_cast<unsigned char>(text[at]);
-    if (kForms.unwritable[byte]) {
-      out->resize(before);
-      return false;
-    }
+std::size_t EscapeXmlInto(std::string_view text, char* out, std::size_t room) {
+  std::size_t written = 0;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (kForms.unwritable[byte]) return kUnwritable;
     const std::string_view replacement = kForms.replacement[byte];
-    if (replacement.empty()) continue;
-    out->append(text.substr(run, at - run));
-    out->append(replacement);
-    run = at + 1;
+    if (replacement.empty()) {
+      if (written == room) return kNoRoom;
+      out[written++] = c;
+      continue;
+    }
+    if (room - written < replacement.size()) return kNoRoom;
+    for (const char r : replacement) out[written++] = r;
   }
-  out->append(text.substr(run));
-  return true;
+  return written;
 }
 
 std::size_t EscapedXmlSize(std::string_view text) {

@@ -15,12 +15,15 @@ namespace vintor::text {
 // refuse them first (FindUnwritableControl).
 std::string EscapeXmlEntities(std::string_view text);
 
-// Appends EscapeXmlEntities(text) to *out in one pass. False, with *out unchanged, when text
-// holds a control character no XML text can hold (FindUnwritableControl).
-bool AppendEscapedXml(std::string_view text, std::string* out);
-
 // The size of EscapeXmlEntities(text), without making it.
 std::size_t EscapedXmlSize(std::string_view text);
+
+// Writes EscapeXmlEntities(text) into out, which has room for room bytes, and answers how
+// many bytes it wrote; kNoRoom when the escaped text does not fit and kUnwritable when text
+// holds a control character no XML text can hold (the bytes of out are then undefined).
+inline constexpr std::size_t kNoRoom = static_cast<std::size_t>(-1);
+inline constexpr std::size_t kUnwritable = static_cast<std::size_t>(-2);
+std::size_t EscapeXmlInto(std::string_view text, char* out, std::size_t room);
 
 // The offset of the first control character an XML text cannot hold at all, even as a
 // reference (the C0 controls except TAB, LF and CR, and DEL); npos when there is none.
