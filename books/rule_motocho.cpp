@@ -127,11 +127,17 @@ int RuleMotocho::Deliver(platform::StMOTOCHOINFO* line) {
     delivered_ = 0;
   }
   const CompanyJournal::Posting* found = nullptr;
-  // An account's lines lie scattered over the journal; the line a few postings on is asked
-  // for now, so it is at hand when its turn comes.
+  // An account's lines and their descriptions lie scattered over the journal: the line a
+  // few postings on is asked for now, and the description of one whose line has come, so
+  // both are at hand when their turn comes.
   constexpr std::size_t kLookAhead = 8;
+  if (scanned_ + 2 * kLookAhead < range_.postings.size()) {
+    __builtin_prefetch(&range_.journal->line(range_.postings[scanned_ + 2 * kLookAhead].line));
+  }
   if (scanned_ + kLookAhead < range_.postings.size()) {
-    __builtin_prefetch(&range_.journal->line(range_.postings[scanned_ + kLookAhead].line));
+    const CompanyJournal::Line& ahead =
+        range_.journal->line(range_.postings[scanned_ + kLookAhead].line);
+    __builtin_prefetch(range_.journal->DescriptionOf(ahead).data());
   }
   while (found == nullptr) {
     if (scanned_ >= range_.postings.size()) return platform::kEndOfRecords;
