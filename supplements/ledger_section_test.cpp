@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -69,6 +70,64 @@ std::string ValueOf(const std::string& written, const std::string& name) {
   if (start == std::string::npos) return "<missing>";
   const std::size_t from = start + open.size();
   return written.substr(from, written.find("</" + name + ">", from) - from);
+}
+
+// Hands out a list in parts of a given size, or fails after a number of parts.
+class PartSource : public LedgerEntrySource {
+ public:
+  PartSource(const LedgerEntryList& all, std::size_t part, int fail_after)
+      : all_(all), part_(part), fail_after_(fail_after) {}
+  Answer Next(LedgerEntryList* entries) override {
+    if (fail_after_-- == 0) return Answer::kFailed;
+    if (next_ >= all_.size()) return Answer::kEnd;
+    const std::size_t end = std::min(all_.size(), next_ + part_);
+    entries->assign(all_.begin() + static_cast<std::ptrdiff_t>(next_),
+                    all_.begin() + static_cast<std::ptrdiff_t>(end));
+    next_ = end;
+    return Answer::kEntries;
+  }
+
+ private:
+  const LedgerEntryList& all_;
+  std::size_t part_;
+  int fail_after_;
+  std::size_t next_ = 0;
+};
+
+// A ledger handed out in parts, split anywhere (inside an account too), is written as the
+// whole list is; a source that fails fails the section.
+TEST(LedgerSectionTest, PartsWriteWhatTheWholeListWrites) {
+  StatementLineList lines;
+  lines.Append(Account(1000'0000, "現金", kCash, 10'000, 20'000));
+  lines.Append(Account(1110'0000, "（普通預金）", 0x80880200, 0, 30'000));
+  lines.Append(Account(1120'0000, "当座預金", 0x80880200, 0, 40'000));
+  const LedgerEntryList entries = {Entry(1000'0000, 1, 10'000, 20'000),
+                                   Entry(1110'0000, 2, 10'000, 10'000),
+                                   Entry(1110'0000, 3, 20'000, 30'000),
+                                   Entry(1120'0000, 4, 40'000, 40'000)};
+  const auto write = [&](LedgerSection& section) {
+    RecordingFile file;
+    XmlWriter xml;
+    xml.Open(&file, "out.xml");
+    return Output{section.Write(xml), file.written};
+  };
+  LedgerSection whole_section(lines, entries);
+  const Output whole = write(whole_section);
+  ASSERT_TRUE(whole.ok);
+  for (const std::size_t part : {1, 2, 3, 4}) {
+    SCOPED_TRACE("parts of " + std::to_string(part));
+    PartSource source(entries, part, -1);
+    LedgerSection section(lines, source);
+    const Output parted = write(section);
+    EXPECT_TRUE(parted.ok);
+    EXPECT_EQ(parted.written, whole.written);
+  }
+  for (const int fail_after : {0, 1, 2}) {
+    SCOPED_TRACE("failing after " + std::to_string(fail_after) + " parts");
+    PartSource source(entries, 1, fail_after);
+    LedgerSection section(lines, source);
+    EXPECT_FALSE(write(section).ok);
+  }
 }
 
 TEST(LedgerSectionTest, NoEntriesWriteNothing) {
