@@ -1,0 +1,114 @@
+#include "books/totals_accumulator.h"
+
+namespace vintor::books {
+namespace {
+
+bool AddChecked(std::int64_t* total, std::int64_t amount) {
+  return !__builtin_add_overflow(*total, amount, total);
+}
+
+std::string VoucherName(const Voucher& voucher) {
+  return "voucher " + std::to_string(voucher.journal_key);
+}
+
+}  // namespace
+
+TotalsAccumulator::TotalsAccumulator(const CompanyBooks& books, TotalsByKey* totals)
+    : company_(books.company), totals_(totals) {
+  totals_->clear();
+  // The first account of a key counts, as everywhere in the books.
+  for (const Account& account : books.accounts) {
+    chart_.emplace(account.key, Target{account.key, &account});
+  }
+  for (auto& [key, target] : chart_) {
+    const std::int32_t main_key = MainKeyOf(key);
+    if (main_key != key) target.main = Find(main_key);
+  }
+  const TaxAccounts tax = FindTaxAccounts(books.accounts);
+  if (tax.debit_tax_key != 0) debit_tax_ = Find(tax.debit_tax_key);
+  if (tax.credit_tax_key != 0) credit_tax_ = Find(tax.credit_tax_key);
+}
+
+TotalsAccumulator::Target* TotalsAccumulator::Find(std::int32_t key) {
+  const auto found = chart_.find(key);
+  return found == chart_.end() ? nullptr : &found->second;
+}
+
+bool TotalsAccumulator::Post(Target& target, int slot, Side side, Set set, std::int64_t amount,
+                             std::string* error) {
+  if (amount == 0) return true;
+  if (!PostOne(target, slot, side, set, amount, error)) return false;
+  return target.main == nullptr || PostOne(*target.main, slot, side, set, amount, error);
+}
+
+bool TotalsAccumulator::PostOne(Target& target, int slot, Side side, Set set, std::int64_t amount,
+                                std::string* error) {
+  if (target.totals == nullptr) target.totals = &(*totals_)[target.key];
+  AccountTotals& totals = *target.totals;
+  std::int64_t* sums = side == Side::kDebit
+                           ? (set == Set::kOne ? totals.debit_1 : totals.debit_2)
+                           : (set == Set::kOne ? totals.credit_1 : totals.credit_2);
+  if (AddChecked(&sums[slot], amount)) return true;
+  *error = "the totals of account " + std::to_string(target.key) + " " +
+           target.account->formal_name + " exceed the range of 64-bit amounts";
+  return false;
+}
+
+bool TotalsAccumulator::AddOpenings(const std::vector<OpeningBalance>& openings,
+                                    std::string* error) {
+  for (const OpeningBalance& opening : openings) {
+    Target* target = Find(opening.key);
+    if (!Postable(target)) {
+      *error = "the opening balance of account " + std::to_string(opening.key) +
+               " names no account that takes postings";
+      return false;
+    }
+    const Side side = target->account->debit_nature ? Side::kDebit : Side::kCredit;
+    if (!Post(*target, 0, side, Set::kOne, opening.amount, error) ||
+        !Post(*target, 0, side, Set::kTwo, opening.amount, error)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool TotalsAccumulator::AddVoucher(const Voucher& voucher, std::string* error) {
+  const int slot = SlotOfVoucher(voucher, company_);
+  if (slot == 0) {
+    *error = VoucherName(voucher) + " dated " + std::to_string(voucher.date) +
+             " lies outside the accounting period or has an unknown period kind";
+    return false;
+  }
+  for (const JournalLine& line : voucher.lines) {
+    for (const Side side : {Side::kDebit, Side::kCredit}) {
+      const bool debit = side == Side::kDebit;
+      const std::int32_t key = debit ? line.debit_key : line.credit_key;
+      const std::int64_t amount = debit ? line.debit_amount : line.credit_amount;
+      const std::int64_t tax_part = debit ? line.debit_tax : line.credit_tax;
+      if (key == 0) continue;
+      Target* target = Find(key);
+      if (!Postable(target)) {
+        *error = VoucherName(voucher) + " line " + std::to_string(line.line_number) +
+                 " names account " + std::to_string(key) + ", which takes no postings";
+        return false;
+      }
+      std::int64_t with_tax = amount;
+      Target* tax_target = debit ? debit_tax_ : credit_tax_;
+      if (!AddChecked(&with_tax, tax_part)) {
+        *error = VoucherName(voucher) + " line " + std::to_string(line.line_number) +
+                 " has an amount and tax beyond the range of 64-bit amounts";
+        return false;
+      }
+      // Without a tax account in the chart the tax part has nowhere to go in set 1; the
+      // set then simply holds the amounts without tax.
+      if (!Post(*target, slot, side, Set::kOne, amount, error) ||
+          !Post(*target, slot, side, Set::kTwo, with_tax, error) ||
+          (tax_target != nullptr && !Post(*tax_target, slot, side, Set::kOne, tax_part, error))) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+}  // namespace vintor::books
