@@ -114,9 +114,7 @@ TEST(BooksFileBuilderTest, AJournalKeptCompactlyWritesTheBooksItsVouchersWouldHo
     BooksData data;
     CompactJournal journal;
     ASSERT_TRUE(ReadInterchange(os, source, &data, &journal, &error)) << error;
-    for (const CompanyBooks& books : data.companies) {
-      for (const Voucher& voucher : books.vouchers) EXPECT_TRUE(voucher.lines.empty());
-    }
+    for (const CompanyBooks& books : data.companies) EXPECT_TRUE(books.vouchers.empty());
     const std::string compact_path = folder.PathOf("compact.db");
     ASSERT_TRUE(BuildBooksFile(
         os, compact_path,

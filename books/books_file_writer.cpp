@@ -9,41 +9,52 @@
 namespace vintor::books {
 namespace {
 
-// The vouchers of one company with their lines, from the vouchers themselves or from a
-// compact journal; the latter are filled into one voucher that is used over and over.
+// The vouchers of one company with their lines, from the company itself or from a compact
+// journal; the latter are filled into one voucher that is used over and over.
 class CompanyVouchers {
  public:
   CompanyVouchers(const CompanyBooks& books, const CompactJournal* journal, std::size_t company)
       : books_(books), journal_(journal), company_(company) {}
 
-  std::size_t size() const { return books_.vouchers.size(); }
+  std::size_t size() const {
+    return journal_ == nullptr ? books_.vouchers.size() : journal_->VoucherCount(company_);
+  }
 
   // Voucher k with its lines, valid until the next call.
   const Voucher& operator[](std::size_t k) {
-    const Voucher& voucher = books_.vouchers[k];
-    if (journal_ == nullptr) return voucher;
-    filled_.journal_key = voucher.journal_key;
-    filled_.number = voucher.number;
-    filled_.date = voucher.date;
-    filled_.period_kind = voucher.period_kind;
+    if (journal_ == nullptr) return books_.vouchers[k];
     journal_->Fill(company_, k, &filled_);
+    return filled_;
+  }
+
+  // Voucher k without its lines (those it has or not), valid until the next call.
+  const Voucher& Header(std::size_t k) {
+    if (journal_ == nullptr) return books_.vouchers[k];
+    journal_->FillHeader(company_, k, &filled_);
     return filled_;
   }
 
   // The vouchers' indexes in ledger order (date, then journal key). False with *error when
   // two share a journal key: the voucher cursor finds a voucher by its key alone.
-  bool LedgerOrder(std::vector<std::uint32_t>* order, std::string* error) const {
-    const std::vector<Voucher>& vouchers = books_.vouchers;
-    order->resize(vouchers.size());
+  bool LedgerOrder(std::vector<std::uint32_t>* order, std::string* error) {
+    struct Place {
+      std::int32_t date;
+      std::int32_t journal_key;
+    };
+    std::vector<Place> places(size());
+    for (std::size_t k = 0; k < places.size(); ++k) {
+      const Voucher& voucher = Header(k);
+      places[k] = {voucher.date, voucher.journal_key};
+    }
+    order->resize(places.size());
     for (std::size_t k = 0; k < order->size(); ++k) (*order)[k] = static_cast<std::uint32_t>(k);
     std::sort(order->begin(), order->end(), [&](std::uint32_t a, std::uint32_t b) {
-      return vouchers[a].date != vouchers[b].date
-                 ? vouchers[a].date < vouchers[b].date
-                 : vouchers[a].journal_key < vouchers[b].journal_key;
+      return places[a].date != places[b].date ? places[a].date < places[b].date
+                                              : places[a].journal_key < places[b].journal_key;
     });
     std::vector<std::int32_t> keys;
-    keys.reserve(vouchers.size());
-    for (const Voucher& voucher : vouchers) keys.push_back(voucher.journal_key);
+    keys.reserve(places.size());
+    for (const Place& place : places) keys.push_back(place.journal_key);
     std::sort(keys.begin(), keys.end());
     const auto repeated = std::adjacent_find(keys.begin(), keys.end());
     if (repeated != keys.end()) {
@@ -72,8 +83,8 @@ bool WriteCompany(BooksFileBuilder& builder, const CompanyBooks& books, CompanyV
   }
   std::vector<std::uint32_t> ledger;
   if (!vouchers.LedgerOrder(&ledger, error) || !builder.BeginCompany(books, error)) return false;
-  for (const Voucher& voucher : books.vouchers) {
-    if (!builder.WriteVoucher(voucher, error)) return false;
+  for (std::size_t k = 0; k < vouchers.size(); ++k) {
+    if (!builder.WriteVoucher(vouchers.Header(k), error)) return false;
   }
   for (const std::uint32_t k : ledger) {
     if (!builder.WriteJournal(vouchers[k], error)) return false;

@@ -22,9 +22,9 @@ class BooksFileWriter {
   // then unfit for use.
   bool Write(const BooksData& data, std::string* error) { return Write(data, nullptr, error); }
 
-  // The same for books whose journal lines are kept in *journal (the vouchers of data have
-  // none): the same file as for the BooksData with those lines in its vouchers. journal
-  // null: the lines are the vouchers' own.
+  // The same for books whose vouchers and journal lines are kept in *journal (the
+  // companies of data have no vouchers): the same file as for the BooksData with those
+  // vouchers. journal null: the vouchers are data's own.
   bool Write(const BooksData& data, const CompactJournal* journal, std::string* error);
 
  private:

@@ -11,14 +11,29 @@ constexpr std::size_t kRecentTexts = 1 << 16;
 
 }  // namespace
 
-void CompactJournal::Start(const std::vector<std::size_t>& vouchers) {
+std::size_t CompactJournal::AddVoucher(std::size_t company, const Voucher& voucher) {
+  if (company >= vouchers_.size()) vouchers_.resize(company + 1);
+  vouchers_[company].push_back(
+      {voucher.journal_key, voucher.number, voucher.date, voucher.period_kind});
+  return vouchers_[company].size() - 1;
+}
+
+std::size_t CompactJournal::voucher_count() const {
+  std::size_t count = 0;
+  for (const std::vector<VoucherRow>& rows : vouchers_) count += rows.size();
+  return count;
+}
+
+void CompactJournal::Start(std::size_t lines) {
   company_first_voucher_.clear();
   std::size_t total = 0;
-  for (const std::size_t count : vouchers) {
+  for (std::vector<VoucherRow>& rows : vouchers_) {
+    rows.shrink_to_fit();
     company_first_voucher_.push_back(static_cast<std::uint32_t>(total));
-    total += count;
+    total += rows.size();
   }
   company_first_voucher_.push_back(static_cast<std::uint32_t>(total));
+  lines_.reserve(lines);
 }
 
 void CompactJournal::Add(std::size_t company, std::size_t voucher, const JournalLine& line) {
@@ -73,7 +88,16 @@ std::string_view CompactJournal::TextOf(const Line& line) const {
   return {blocks_[line.text / kBlockBytes].get() + line.text % kBlockBytes, line.text_size};
 }
 
+void CompactJournal::FillHeader(std::size_t company, std::size_t voucher, Voucher* out) const {
+  const VoucherRow& row = vouchers_[company][voucher];
+  out->journal_key = row.journal_key;
+  out->number = row.number;
+  out->date = row.date;
+  out->period_kind = row.period_kind;
+}
+
 void CompactJournal::Fill(std::size_t company, std::size_t voucher, Voucher* out) const {
+  FillHeader(company, voucher, out);
   const std::size_t g = company_first_voucher_[company] + voucher;
   out->lines.resize(first_[g + 1] - first_[g]);
   for (std::uint32_t k = first_[g], n = 0; k < first_[g + 1]; ++k, ++n) {

@@ -20,9 +20,9 @@ namespace vintor::books {
 // names) or "file: message" when a file cannot be read; *data is then untouched.
 bool ReadInterchange(os::Os& os, const std::string& folder, BooksData* data, std::string* error);
 
-// The same, with the journal lines kept compactly in *journal (new, not owned) instead of
-// in their vouchers, whose lines stay empty: how a large journal is imported without a
-// string per line. On failure *journal is unfit for use.
+// The same, with the vouchers and their lines kept compactly in *journal (new, not owned)
+// instead of in *data, whose companies then have no vouchers: how a large journal is
+// imported without a Voucher and a string per line. On failure *journal is unfit for use.
 bool ReadInterchange(os::Os& os, const std::string& folder, BooksData* data,
                      CompactJournal* journal, std::string* error);
 

@@ -211,12 +211,8 @@ bool InterchangeReader::ReadTable(std::string_view file, const Columns& columns,
   // Spreadsheets save "CSV UTF-8" with a byte-order mark; it is no part of the text.
   std::string_view text = utf8;
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-  if (journal_ != nullptr && handler == &InterchangeReader::ReadJournalLine) {
-    std::vector<std::size_t> vouchers;
-    for (const CompanyBooks& books : data_.companies) vouchers.push_back(books.vouchers.size());
-    journal_->Start(vouchers);
-    journal_->Reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
-  }
+  if (journal_ != nullptr && handler == &InterchangeReader::ReadJournalLine)
+    journal_->Start(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
   // A text that does not convert is refused as a whole, before any of its rows: LoadText
   // converts it again to say where and how.
   const auto not_cp932 = [&] {
@@ -453,12 +449,18 @@ bool InterchangeReader::ReadVoucher(InterchangeRow& row) {
     return row.Fail("date " + std::to_string(voucher.date) + " is outside the period " +
                     Period(books.company) + " of company " + std::to_string(data_number));
   }
-  if (!state.vouchers.Insert(voucher.journal_key, books.vouchers.size())) {
+  const std::size_t index =
+      journal_ != nullptr ? journal_->VoucherCount(company) : books.vouchers.size();
+  if (!state.vouchers.Insert(voucher.journal_key, index)) {
     return row.Fail("duplicate journal_key " + std::to_string(voucher.journal_key) +
                     InCompany(data_number));
   }
   state.voucher_states.emplace_back().line = row.line();
-  books.vouchers.push_back(std::move(voucher));
+  if (journal_ != nullptr) {
+    journal_->AddVoucher(company, voucher);
+  } else {
+    books.vouchers.push_back(std::move(voucher));
+  }
   return true;
 }
 
@@ -559,10 +561,18 @@ bool InterchangeReader::ReadJournalLine(InterchangeRow& row) {
 bool InterchangeReader::CheckVouchers() {
   for (std::size_t company = 0; company < states_.size(); ++company) {
     const CompanyBooks& books = data_.companies[company];
-    for (std::size_t k = 0; k < books.vouchers.size(); ++k) {
-      const VoucherState& totals = states_[company].voucher_states[k];
-      const std::string voucher = "voucher " + std::to_string(books.vouchers[k].journal_key) +
-                                  " of company " + std::to_string(books.company.data_number);
+    const std::vector<VoucherState>& states = states_[company].voucher_states;
+    for (std::size_t k = 0; k < states.size(); ++k) {
+      const VoucherState& totals = states[k];
+      if (totals.first_journal_line != 0 && totals.debits == totals.credits) continue;
+      Voucher header;
+      if (journal_ != nullptr) {
+        journal_->FillHeader(company, k, &header);
+      } else {
+        header.journal_key = books.vouchers[k].journal_key;
+      }
+      const std::string voucher = "voucher " + std::to_string(header.journal_key) + " of company " +
+                                  std::to_string(books.company.data_number);
       if (totals.first_journal_line == 0)
         return Fail(kVouchersFile, totals.line, voucher + " has no lines");
       if (totals.debits != totals.credits) {

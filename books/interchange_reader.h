@@ -36,9 +36,9 @@ class InterchangeReader {
   // problem); *data is then untouched.
   bool Read(BooksData* data, std::string* error);
 
-  // The same, with the journal lines going to *journal (sealed on success) instead of into
-  // their vouchers, whose lines stay empty. *journal must be new; on failure it is unfit
-  // for use.
+  // The same, with the vouchers and their lines going to *journal (sealed on success)
+  // instead of into *data, whose companies then have no vouchers. *journal must be new; on
+  // failure it is unfit for use.
   bool Read(BooksData* data, CompactJournal* journal, std::string* error);
 
  private:

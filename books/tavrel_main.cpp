@@ -170,7 +170,7 @@ void GiveSettingsFolder(BooksData* data, const std::string& books_path) {
 // "2 companies, 163 accounts, 200 vouchers, 322 journal lines": what a folder holds, with
 // the lines kept in journal.
 std::string Contents(const BooksData& data, const CompactJournal& journal) {
-  std::size_t accounts = 0, vouchers = 0, lines = journal.size();
+  std::size_t accounts = 0, vouchers = journal.voucher_count(), lines = journal.size();
   for (const CompanyBooks& books : data.companies) {
     accounts += books.accounts.size();
     vouchers += books.vouchers.size();
@@ -253,8 +253,8 @@ int Run(os::Os& os, const TavrelCommand& command) {
     case TavrelAction::kSample:
       return RunSample(os, path);
     case TavrelAction::kImport: {
-      // The journal lines are kept compactly, apart from their vouchers, and go into the
-      // file from there.
+      // The vouchers and journal lines are kept compactly, apart from the rest of the
+      // books, and go into the file from there.
       BooksData data;
       CompactJournal journal;
       if (!ReadInterchange(os, command.folder, &data, &journal, &error)) return Refuse(error);

@@ -73,7 +73,12 @@ bool TotalsAccumulator::AddOpenings(const std::vector<OpeningBalance>& openings,
 }
 
 bool TotalsAccumulator::AddVoucher(const Voucher& voucher, std::string* error) {
-  const int slot = SlotOfVoucher(voucher, company_);
+  if (voucher.date != last_date_ || voucher.period_kind != last_period_kind_) {
+    last_date_ = voucher.date;
+    last_period_kind_ = voucher.period_kind;
+    last_slot_ = SlotOfVoucher(voucher, company_);
+  }
+  const int slot = last_slot_;
   if (slot == 0) {
     *error = VoucherName(voucher) + " dated " + std::to_string(voucher.date) +
              " lies outside the accounting period or has an unknown period kind";

@@ -58,6 +58,11 @@ class TotalsAccumulator {
   std::unordered_map<std::int32_t, Target> chart_;
   Target* debit_tax_ = nullptr;
   Target* credit_tax_ = nullptr;
+  // The slot of the last voucher's date and period kind: vouchers mostly come in date
+  // order, so most share the slot of the one before.
+  std::int32_t last_date_ = 0;
+  std::int16_t last_period_kind_ = -1;
+  int last_slot_ = 0;
 };
 
 }  // namespace vintor::books
