@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 
 #include "books/books_schema.h"
 
@@ -15,6 +16,9 @@ namespace {
 constexpr char kBuildPragmas[] =
     "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA locking_mode=EXCLUSIVE;"
     "PRAGMA temp_store=MEMORY; PRAGMA cache_size=-32768;";
+
+// The place of the description among the columns of journal_lines.
+constexpr int kDescriptionColumn = 14;
 
 // Binds the values in order, starting at parameter 1, and runs the statement.
 class Row {
@@ -38,6 +42,85 @@ class Row {
 
 }  // namespace
 
+// Inserts the rows of a large table many at a time: a statement of kRows rows runs for each
+// full batch, so SQLite's work per statement (starting it, opening the table, finishing) is
+// shared by many rows; the rows of a last, partial batch go one at a time.
+class BooksFileBuilder::BatchInsert {
+ public:
+  static constexpr int kRows = 32;
+
+  // columns values per row; text_column is the one column holding a text, or -1.
+  BatchInsert(SqliteDatabase& database, std::string_view table, int columns, int text_column)
+      : columns_(columns), text_column_(text_column) {
+    const auto statement = [&](int rows) {
+      std::string sql = "INSERT INTO " + std::string(table) + " VALUES";
+      for (int row = 0; row < rows; ++row) {
+        sql += row == 0 ? "(" : ",(";
+        for (int column = 0; column < columns; ++column) sql += column == 0 ? "?" : ",?";
+        sql += ")";
+      }
+      return database.Prepare(sql);
+    };
+    batch_ = statement(kRows);
+    single_ = statement(1);
+    values_.resize(static_cast<std::size_t>(kRows * columns));
+    texts_.resize(kRows);
+  }
+
+  bool valid() const { return batch_.valid() && single_.valid(); }
+
+  // The values of the next row in column order, the text where text_column is.
+  std::int64_t* NextRow() { return &values_[static_cast<std::size_t>(rows_ * columns_)]; }
+  void SetText(std::string_view cp932) { texts_[static_cast<std::size_t>(rows_)].assign(cp932); }
+
+  // Ends the row begun with NextRow; writes the batch when it is full.
+  bool EndRow() {
+    if (++rows_ < kRows) return true;
+    return Write(batch_, 0, kRows) && Reset();
+  }
+
+  // Writes the rows of a partial batch.
+  bool Flush() {
+    for (int row = 0; row < rows_; ++row) {
+      if (!Write(single_, row, 1)) return false;
+    }
+    return Reset();
+  }
+
+ private:
+  bool Reset() {
+    rows_ = 0;
+    return true;
+  }
+
+  bool Write(SqliteStatement& statement, int first_row, int rows) {
+    int parameter = 0;
+    for (int row = first_row; row < first_row + rows; ++row) {
+      const std::int64_t* values = &values_[static_cast<std::size_t>(row * columns_)];
+      for (int column = 0; column < columns_; ++column) {
+        const bool bound =
+            column == text_column_
+                ? statement.BindText(++parameter, texts_[static_cast<std::size_t>(row)])
+                : statement.Bind(++parameter, values[column]);
+        if (!bound) return false;
+      }
+    }
+    return statement.Run();
+  }
+
+  const int columns_;
+  const int text_column_;
+  SqliteStatement batch_;
+  SqliteStatement single_;
+  std::vector<std::int64_t> values_;
+  std::vector<std::string> texts_;
+  int rows_ = 0;
+};
+
+BooksFileBuilder::BooksFileBuilder(SqliteDatabase& database) : database_(database) {}
+
+BooksFileBuilder::~BooksFileBuilder() = default;
+
 bool BooksFileBuilder::Failed(std::string* error) {
   *error = database_.LastError();
   return false;
@@ -52,11 +135,10 @@ bool BooksFileBuilder::Begin(const BooksData& common, std::string* error) {
   SqliteStatement user = database_.Prepare("INSERT INTO users VALUES(?, ?, ?, ?, ?)");
   SqliteStatement era = database_.Prepare("INSERT INTO eras VALUES(?, ?, ?, ?)");
   SqliteStatement folder = database_.Prepare("INSERT INTO folders VALUES(?, ?, ?)");
-  voucher_statement_ = database_.Prepare("INSERT INTO vouchers VALUES(?, ?, ?, ?, ?, ?)");
-  line_statement_ = database_.Prepare(
-      "INSERT INTO journal_lines VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-  if (!setting.valid() || !user.valid() || !era.valid() || !folder.valid() ||
-      !voucher_statement_.valid() || !line_statement_.valid()) {
+  vouchers_ = std::make_unique<BatchInsert>(database_, "vouchers", 6, -1);
+  lines_ = std::make_unique<BatchInsert>(database_, "journal_lines", 17, kDescriptionColumn);
+  if (!setting.valid() || !user.valid() || !era.valid() || !folder.valid() || !vouchers_->valid() ||
+      !lines_->valid()) {
     return Failed(error);
   }
   if (!Row(setting).Text(common.current_user).Run()) return Failed(error);
@@ -151,17 +233,14 @@ bool BooksFileBuilder::BeginCompany(const CompanyBooks& books, std::string* erro
 }
 
 bool BooksFileBuilder::WriteVoucher(const Voucher& v, std::string* error) {
-  if (!Row(voucher_statement_)
-           .Int(company_id_)
-           .Int(++voucher_seq_)
-           .Int(v.journal_key)
-           .Int(v.number)
-           .Int(v.date)
-           .Int(v.period_kind)
-           .Run()) {
-    return Failed(error);
-  }
-  return true;
+  std::int64_t* row = vouchers_->NextRow();
+  row[0] = company_id_;
+  row[1] = ++voucher_seq_;
+  row[2] = v.journal_key;
+  row[3] = v.number;
+  row[4] = v.date;
+  row[5] = v.period_kind;
+  return vouchers_->EndRow() || Failed(error);
 }
 
 bool BooksFileBuilder::WriteJournal(const Voucher& voucher, std::string* error) {
@@ -188,27 +267,25 @@ bool BooksFileBuilder::WriteJournal(const Voucher& voucher, std::string* error) 
   }
   for (const LaidOutLine& l : laid_out_) {
     const JournalLine& j = *l.line;
-    if (!Row(line_statement_)
-             .Int(next_line_id_++)
-             .Int(company_id_)
-             .Int(voucher.journal_key)
-             .Int(l.position)
-             .Int(j.line_number)
-             .Int(voucher.date)
-             .Int(voucher.number)
-             .Int(l.marker)
-             .Int(j.debit_key)
-             .Int(j.debit_amount)
-             .Int(j.debit_tax)
-             .Int(j.credit_key)
-             .Int(j.credit_amount)
-             .Int(j.credit_tax)
-             .Text(j.description)
-             .Int(l.shown_debit_key)
-             .Int(l.shown_credit_key)
-             .Run()) {
-      return Failed(error);
-    }
+    std::int64_t* row = lines_->NextRow();
+    row[0] = next_line_id_++;
+    row[1] = company_id_;
+    row[2] = voucher.journal_key;
+    row[3] = l.position;
+    row[4] = j.line_number;
+    row[5] = voucher.date;
+    row[6] = voucher.number;
+    row[7] = l.marker;
+    row[8] = j.debit_key;
+    row[9] = j.debit_amount;
+    row[10] = j.debit_tax;
+    row[11] = j.credit_key;
+    row[12] = j.credit_amount;
+    row[13] = j.credit_tax;
+    lines_->SetText(j.description);
+    row[15] = l.shown_debit_key;
+    row[16] = l.shown_credit_key;
+    if (!lines_->EndRow()) return Failed(error);
   }
   for (const Posting& p : voucher_postings_) {
     postings_.push_back({p.main_code, static_cast<std::uint32_t>(p.line_id - first_line_id_),
@@ -234,20 +311,21 @@ bool BooksFileBuilder::EndCompany(const TotalsByKey& totals, std::string* error)
   std::sort(postings_.begin(), postings_.end(), [](const KeptPosting& a, const KeptPosting& b) {
     return a.main_code != b.main_code ? a.main_code < b.main_code : a.line < b.line;
   });
-  SqliteStatement posting = database_.Prepare("INSERT INTO postings VALUES(?, ?, ?, ?, ?, ?)");
+  // The company's vouchers and journal lines are all in before its postings.
+  if (!vouchers_->Flush() || !lines_->Flush()) return Failed(error);
+  BatchInsert posting(database_, "postings", 6, -1);
   if (!posting.valid()) return Failed(error);
   for (const KeptPosting& p : postings_) {
-    if (!Row(posting)
-             .Int(company_id_)
-             .Int(p.main_code)
-             .Int(p.date)
-             .Int(first_line_id_ + p.line)
-             .Int(p.side)
-             .Int(p.period_kind)
-             .Run()) {
-      return Failed(error);
-    }
+    std::int64_t* row = posting.NextRow();
+    row[0] = company_id_;
+    row[1] = p.main_code;
+    row[2] = p.date;
+    row[3] = first_line_id_ + p.line;
+    row[4] = p.side;
+    row[5] = p.period_kind;
+    if (!posting.EndRow()) return Failed(error);
   }
+  if (!posting.Flush()) return Failed(error);
   postings_.clear();
   postings_.shrink_to_fit();
 
@@ -280,8 +358,8 @@ bool BooksFileBuilder::EndCompany(const TotalsByKey& totals, std::string* error)
 }
 
 bool BooksFileBuilder::Finish(std::string* error) {
-  voucher_statement_ = SqliteStatement();
-  line_statement_ = SqliteStatement();
+  vouchers_.reset();
+  lines_.reset();
   if (!CreateBooksIndexes(database_) || !database_.Execute("COMMIT")) return Failed(error);
   // One more write with syncing on: its commit flushes the whole file, so the file is on
   // disk before it is moved over the target.

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,10 @@ namespace vintor::books {
 class BooksFileBuilder {
  public:
   // database is not owned; it must be new and empty and outlive the builder.
-  explicit BooksFileBuilder(SqliteDatabase& database) : database_(database) {}
+  explicit BooksFileBuilder(SqliteDatabase& database);
+  ~BooksFileBuilder();
+  BooksFileBuilder(const BooksFileBuilder&) = delete;
+  BooksFileBuilder& operator=(const BooksFileBuilder&) = delete;
 
   // Creates the tables, begins the transaction and writes the current user, users, eras and
   // folders of common (its companies are not read).
@@ -63,11 +67,13 @@ class BooksFileBuilder {
     std::uint8_t side;
   };
 
+  class BatchInsert;
+
   bool Failed(std::string* error);
 
   SqliteDatabase& database_;
-  SqliteStatement voucher_statement_;
-  SqliteStatement line_statement_;
+  std::unique_ptr<BatchInsert> vouchers_;
+  std::unique_ptr<BatchInsert> lines_;
   std::int64_t company_id_ = 0;
   std::int64_t next_line_id_ = 1;
   std::int64_t first_line_id_ = 1;  // of the current company
