@@ -288,8 +288,9 @@ bool BooksFileBuilder::WriteJournal(const Voucher& voucher, std::string* error) 
     if (!lines_->EndRow()) return Failed(error);
   }
   for (const Posting& p : voucher_postings_) {
-    postings_.push_back({p.main_code, static_cast<std::uint32_t>(p.line_id - first_line_id_),
-                         p.date, p.period_kind, p.side});
+    postings_.push_back(
+        {KeptPosting::Order(p.main_code, static_cast<std::uint32_t>(p.line_id - first_line_id_)),
+         p.date, p.period_kind, p.side});
   }
   return true;
 }
@@ -308,9 +309,8 @@ bool BooksFileBuilder::EndCompany(const TotalsByKey& totals, std::string* error)
   // Line ids grow with the date, so ordering by main code and line id is ordering by main
   // code, date and line id: the order of the postings table's key, which makes the bulk
   // insert an append.
-  std::sort(postings_.begin(), postings_.end(), [](const KeptPosting& a, const KeptPosting& b) {
-    return a.main_code != b.main_code ? a.main_code < b.main_code : a.line < b.line;
-  });
+  std::sort(postings_.begin(), postings_.end(),
+            [](const KeptPosting& a, const KeptPosting& b) { return a.order < b.order; });
   // The company's vouchers and journal lines are all in before its postings.
   if (!vouchers_->Flush() || !lines_->Flush()) return Failed(error);
   BatchInsert posting(database_, "postings", 6, -1);
@@ -318,9 +318,9 @@ bool BooksFileBuilder::EndCompany(const TotalsByKey& totals, std::string* error)
   for (const KeptPosting& p : postings_) {
     std::int64_t* row = posting.NextRow();
     row[0] = company_id_;
-    row[1] = p.main_code;
+    row[1] = p.main_code();
     row[2] = p.date;
-    row[3] = first_line_id_ + p.line;
+    row[3] = first_line_id_ + p.line();
     row[4] = p.side;
     row[5] = p.period_kind;
     if (!posting.EndRow()) return Failed(error);

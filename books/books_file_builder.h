@@ -58,10 +58,18 @@ class BooksFileBuilder {
 
  private:
   // A posting as kept until the company ends: its line as an offset from the company's
-  // first line id, which keeps it at 16 bytes for the millions a large journal has.
+  // first line id, which keeps it at 16 bytes for the millions a large journal has. The
+  // main code and the line make one number whose order is the postings table's.
   struct KeptPosting {
-    std::int32_t main_code;
-    std::uint32_t line;
+    static std::uint64_t Order(std::int32_t main_code, std::uint32_t line) {
+      return std::uint64_t{static_cast<std::uint32_t>(main_code) ^ 0x8000'0000u} << 32 | line;
+    }
+    std::int32_t main_code() const {
+      return static_cast<std::int32_t>(static_cast<std::uint32_t>(order >> 32) ^ 0x8000'0000u);
+    }
+    std::uint32_t line() const { return static_cast<std::uint32_t>(order); }
+
+    std::uint64_t order;
     std::int32_t date;
     std::int16_t period_kind;
     std::uint8_t side;

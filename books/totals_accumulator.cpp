@@ -1,5 +1,7 @@
 #include "books/totals_accumulator.h"
 
+#include <algorithm>
+
 namespace vintor::books {
 namespace {
 
@@ -17,12 +19,19 @@ TotalsAccumulator::TotalsAccumulator(const CompanyBooks& books, TotalsByKey* tot
     : company_(books.company), totals_(totals) {
   totals_->clear();
   // The first account of a key counts, as everywhere in the books.
-  for (const Account& account : books.accounts) {
-    chart_.emplace(account.key, Target{account.key, &account});
+  std::vector<const Account*> chart;
+  chart.reserve(books.accounts.size());
+  for (const Account& account : books.accounts) chart.push_back(&account);
+  std::stable_sort(chart.begin(), chart.end(),
+                   [](const Account* a, const Account* b) { return a->key < b->key; });
+  for (const Account* account : chart) {
+    if (!keys_.empty() && keys_.back() == account->key) continue;
+    keys_.push_back(account->key);
+    targets_.push_back(Target{account->key, account, account->kind != kKindTotal});
   }
-  for (auto& [key, target] : chart_) {
-    const std::int32_t main_key = MainKeyOf(key);
-    if (main_key != key) target.main = Find(main_key);
+  for (Target& target : targets_) {
+    const std::int32_t main_key = MainKeyOf(target.key);
+    if (main_key != target.key) target.main = Find(main_key);
   }
   const TaxAccounts tax = FindTaxAccounts(books.accounts);
   if (tax.debit_tax_key != 0) debit_tax_ = Find(tax.debit_tax_key);
@@ -30,8 +39,9 @@ TotalsAccumulator::TotalsAccumulator(const CompanyBooks& books, TotalsByKey* tot
 }
 
 TotalsAccumulator::Target* TotalsAccumulator::Find(std::int32_t key) {
-  const auto found = chart_.find(key);
-  return found == chart_.end() ? nullptr : &found->second;
+  const auto found = std::lower_bound(keys_.begin(), keys_.end(), key);
+  if (found == keys_.end() || *found != key) return nullptr;
+  return &targets_[static_cast<std::size_t>(found - keys_.begin())];
 }
 
 bool TotalsAccumulator::Post(Target& target, int slot, Side side, Set set, std::int64_t amount,

@@ -40,14 +40,13 @@ class TotalsAccumulator {
   struct Target {
     std::int32_t key = 0;
     const Account* account = nullptr;
+    bool postable = false;            // not a total account: kept here, read for every line
     Target* main = nullptr;           // the main account of a sub-account, when in the chart
     AccountTotals* totals = nullptr;  // made at the first amount posted
   };
 
   Target* Find(std::int32_t key);
-  static bool Postable(const Target* target) {
-    return target != nullptr && target->account->kind != kKindTotal;
-  }
+  static bool Postable(const Target* target) { return target != nullptr && target->postable; }
   // Posts to target and, for a sub-account whose main account is in the chart, to that too.
   bool Post(Target& target, int slot, Side side, Set set, std::int64_t amount, std::string* error);
   bool PostOne(Target& target, int slot, Side side, Set set, std::int64_t amount,
@@ -55,7 +54,10 @@ class TotalsAccumulator {
 
   const Company& company_;
   TotalsByKey* totals_;
-  std::unordered_map<std::int32_t, Target> chart_;
+  // The chart by key, in two arrays: a search runs over the small one of keys alone, so
+  // finding an account takes no trip through scattered hash nodes.
+  std::vector<std::int32_t> keys_;  // ascending
+  std::vector<Target> targets_;     // parallel to keys_
   Target* debit_tax_ = nullptr;
   Target* credit_tax_ = nullptr;
   // The slot of the last voucher's date and period kind: vouchers mostly come in date
