@@ -33,6 +33,16 @@ bool WriteBooksFile(const std::string& path, const BooksData& data, std::string*
 
 bool WriteBooksFile(os::Os& os, const std::string& path, const BooksData& data,
                     std::string* error) {
+  return BuildBooksFile(
+      os, path,
+      [&](SqliteDatabase& database, std::string* why) {
+        return BooksFileWriter(database).Write(data, why);
+      },
+      error);
+}
+
+bool BuildBooksFile(os::Os& os, const std::string& path, const BooksFill& fill,
+                    std::string* error) {
   const std::string temporary = TemporaryPathBeside(os, path);
   if (temporary.empty()) {
     *error = "cannot name a temporary file beside " + path;
@@ -45,7 +55,7 @@ bool WriteBooksFile(os::Os& os, const std::string& path, const BooksData& data,
     // on Windows.
     std::unique_ptr<SqliteDatabase> database =
         SqliteDatabase::Open(temporary, SqliteDatabase::Mode::kCreate, &why);
-    if (database != nullptr) written = BooksFileWriter(*database).Write(data, &why);
+    if (database != nullptr) written = fill(*database, &why);
   }
   if (written && !os.MoveFileOver(temporary, path)) {
     why = "the finished file could not be moved over the old one";

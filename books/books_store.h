@@ -3,9 +3,11 @@
 // in date order). Texts are stored as UTF-8 and handed out as CP932.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "books/books_data.h"
+#include "books/sqlite_database.h"
 
 namespace vintor::os {
 class Os;
@@ -23,6 +25,17 @@ bool WriteBooksFile(const std::string& path, const BooksData& data, std::string*
 // The same, with the file operations around the database (checking for, moving and
 // removing the temporary file) going through os, so a test can make them fail.
 bool WriteBooksFile(os::Os& os, const std::string& path, const BooksData& data, std::string* error);
+
+// Fills a database with books: the whole of a books file, from the tables to the final
+// sync (BooksFileWriter, or a BooksFileBuilder driven to Finish). False with *error set
+// when the books cannot be written.
+using BooksFill = std::function<bool(SqliteDatabase& database, std::string* error)>;
+
+// Builds a new books file at path with fill, on a temporary file beside it that replaces
+// any file at path only once fill has succeeded (the old file survives any failure), so
+// books too large to hold whole can be written as they are made or read. False with *error
+// set when the file cannot be written; the old file is then untouched.
+bool BuildBooksFile(os::Os& os, const std::string& path, const BooksFill& fill, std::string* error);
 
 // Reads everything back in the order it was written. False with *error set when the file
 // is missing, not a plain file, unreadable, not a books file or damaged (CheckBooksFile, a

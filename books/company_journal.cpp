@@ -8,6 +8,7 @@
 #include "books/journal_layout.h"
 #include "books/monthly_totals.h"
 #include "books/tax_accounts.h"
+#include "books/totals_accumulator.h"
 #include "text/cp932.h"
 
 namespace vintor::books {
@@ -122,7 +123,12 @@ bool CompanyJournal::Load(SqliteDatabase& database, const CompanyRecord& company
   *journal = CompanyJournal();
   CompanyJournal loaded;
   TotalsByKey computed;
-  MonthlyTotalsBuilder totals(chart.accounts(), &computed);
+  // The accumulator reads the company and its chart, kept here for as long as it lives.
+  CompanyBooks books;
+  books.company = company.company;
+  books.accounts = chart.accounts();
+  TotalsAccumulator totals(books, &computed);
+  std::vector<OpeningBalance> openings;
   const TaxAccounts tax = FindTaxAccounts(chart.accounts());
   std::string problem;
 
@@ -147,10 +153,7 @@ bool CompanyJournal::Load(SqliteDatabase& database, const CompanyRecord& company
                                " is out of range (table openings)";
                      return false;
                    }
-                   if (!totals.AddOpening(opening, &problem)) {
-                     problem = "the journal cannot be totalled: " + problem;
-                     return false;
-                   }
+                   openings.push_back(opening);
                    return true;
                  }) &&
       ForEachRow(database,
@@ -176,6 +179,10 @@ bool CompanyJournal::Load(SqliteDatabase& database, const CompanyRecord& company
                  });
   if (!heads_read) {
     *error = problem.empty() ? database.LastError() : problem;
+    return false;
+  }
+  if (!totals.AddOpenings(openings, &problem)) {
+    *error = "the journal cannot be totalled: " + problem;
     return false;
   }
   // The first voucher with a journal key wins, as a walk over the vouchers would find it.

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "books/generated_chart.h"
 #include "books/generator_random.h"
+#include "books/totals_accumulator.h"
 
 namespace vintor::books {
 namespace {
@@ -242,21 +244,37 @@ std::vector<OpeningBalance> Openings(const GeneratedChart& chart, GeneratorRando
 
 }  // namespace
 
-BooksData GenerateBooks(int accounts, int lines, std::uint32_t seed,
-                        const std::string& settings_folder) {
+// What BooksGenerator keeps between vouchers: the chart, the random numbers and where the
+// year stands.
+struct BooksGenerator::State {
+  State(int accounts, std::uint32_t seed)
+      : chart_random(seed),
+        chart(LayOutChart(accounts, chart_random)),
+        generator(seed ^ 0x5EEDu, chart) {}
+
+  GeneratorRandom chart_random;
+  const GeneratedChart chart;
+  Generator generator;
+  int regular = 0;  // the lines of the months, without the closing vouchers'
+  bool closing = false;
+  int next_month = 0;  // 12 once the months are made; 13 once the year-end is too
+  std::vector<Voucher> batch;
+  std::size_t next_in_batch = 0;
+  std::int32_t last_key = 0;
+};
+
+BooksGenerator::BooksGenerator(int accounts, int lines, std::uint32_t seed,
+                               const std::string& settings_folder) {
   accounts = std::clamp(accounts, 0, kMaxGeneratedAccounts);
   lines = std::max(lines, 0);
-  GeneratorRandom chart_random(seed);
-  const GeneratedChart chart = LayOutChart(accounts, chart_random);
-  Generator generator(seed ^ 0x5EEDu, chart);
+  state_ = std::make_unique<State>(accounts, seed);
 
-  BooksData data;
-  data.current_user = "admin";
-  data.users = {{"admin", "管理者", 1, 1}, {"keiri", "経理担当者", 0, 0}};
-  data.eras = {{1, 19261225, "昭和"}, {2, 19890108, "平成"}, {3, 20190501, "令和"}};
-  data.folders = {{0, ""}, {1, settings_folder}};
+  frame_.current_user = "admin";
+  frame_.users = {{"admin", "管理者", 1, 1}, {"keiri", "経理担当者", 0, 0}};
+  frame_.eras = {{1, 19261225, "昭和"}, {2, 19890108, "平成"}, {3, 20190501, "令和"}};
+  frame_.folders = {{0, ""}, {1, settings_folder}};
 
-  CompanyBooks& books = data.companies.emplace_back();
+  CompanyBooks& books = frame_.companies.emplace_back();
   books.company = {.data_number = 1,
                    .data_id = "GEN" + std::to_string(seed % 1'000'000'000u),
                    .name = "株式会社表ソフト製作所",
@@ -267,38 +285,82 @@ BooksData GenerateBooks(int accounts, int lines, std::uint32_t seed,
                    .introduction_month = 0,
                    .companies_act = true,
                    .tax_included = false};
-  books.accounts = chart.accounts;
-  books.openings = Openings(chart, generator.random());
+  books.accounts = state_->chart.accounts;
+  books.openings = Openings(state_->chart, state_->generator.random());
   books.saved_texts[0] =
       "重要な会計方針に係る事項に関する注記\r\n棚卸資産の評価基準は表示のとおり。\r\n";
 
-  const int closing = lines >= kClosingLines ? kClosingLines : 0;
-  const int regular = lines - closing;
-  for (int m = 0; m < 12; ++m) {
-    // The month's share, rounded so that the twelve shares add up to exactly `regular`.
-    const int month_lines = static_cast<int>(static_cast<long long>(regular) * (m + 1) / 12 -
-                                             static_cast<long long>(regular) * m / 12);
-    for (Voucher& voucher : generator.Month(m, month_lines))
-      books.vouchers.push_back(std::move(voucher));
-    if (closing != 0 && m == 5) {
-      books.vouchers.push_back(
-          generator.ClosingVoucher(kInterimClosingDay, kPeriodInterim, Role::kExpense,
-                                   Role::kAccumulatedDepreciation, "中間決算 減価償却費計上"));
+  state_->closing = lines >= kClosingLines;
+  state_->regular = lines - (state_->closing ? kClosingLines : 0);
+}
+
+BooksGenerator::~BooksGenerator() = default;
+
+bool BooksGenerator::Next(Voucher* voucher) {
+  State& s = *state_;
+  // The vouchers are made a month (or a closing) at a time, in the order of the random
+  // numbers GenerateBooks has always drawn, so the books stay the same for the same seed.
+  while (s.next_in_batch == s.batch.size()) {
+    s.batch.clear();
+    s.next_in_batch = 0;
+    if (s.next_month < 12) {
+      const int m = s.next_month++;
+      // The month's share, rounded so that the twelve shares add up to exactly `regular`.
+      const int month_lines = static_cast<int>(static_cast<long long>(s.regular) * (m + 1) / 12 -
+                                               static_cast<long long>(s.regular) * m / 12);
+      s.batch = s.generator.Month(m, month_lines);
+      if (s.closing && m == 5) {
+        s.batch.push_back(s.generator.ClosingVoucher(kInterimClosingDay, kPeriodInterim,
+                                                     Role::kExpense, Role::kAccumulatedDepreciation,
+                                                     "中間決算 減価償却費計上"));
+      }
+    } else if (s.next_month == 12) {
+      ++s.next_month;
+      if (!s.closing) return false;
+      s.batch.push_back(s.generator.ClosingVoucher(kLastDay, kPeriodYearEnd, Role::kExpense,
+                                                   Role::kAccumulatedDepreciation,
+                                                   "決算 減価償却費計上"));
+      s.batch.push_back(s.generator.ClosingVoucher(kLastDay, kPeriodYearEnd, Role::kIncomeTax,
+                                                   Role::kOtherLiability, "決算 法人税等計上"));
+    } else {
+      return false;
     }
   }
-  if (closing != 0) {
-    books.vouchers.push_back(generator.ClosingVoucher(kLastDay, kPeriodYearEnd, Role::kExpense,
-                                                      Role::kAccumulatedDepreciation,
-                                                      "決算 減価償却費計上"));
-    books.vouchers.push_back(generator.ClosingVoucher(kLastDay, kPeriodYearEnd, Role::kIncomeTax,
-                                                      Role::kOtherLiability, "決算 法人税等計上"));
-  }
-  std::int32_t key = 0;
-  for (Voucher& voucher : books.vouchers) {
-    voucher.journal_key = ++key;
-    voucher.number = key;
-  }
+  *voucher = std::move(s.batch[s.next_in_batch++]);
+  voucher->journal_key = ++s.last_key;
+  voucher->number = s.last_key;
+  return true;
+}
+
+BooksData GenerateBooks(int accounts, int lines, std::uint32_t seed,
+                        const std::string& settings_folder) {
+  BooksGenerator generator(accounts, lines, seed, settings_folder);
+  BooksData data = generator.frame();
+  std::vector<Voucher>& vouchers = data.companies.front().vouchers;
+  Voucher voucher;
+  while (generator.Next(&voucher)) vouchers.push_back(std::move(voucher));
   return data;
+}
+
+bool WriteGeneratedBooks(BooksFileBuilder& builder, BooksGenerator& generator, std::string* error) {
+  const BooksData& frame = generator.frame();
+  const CompanyBooks& books = frame.companies.front();
+  TotalsByKey totals;
+  TotalsAccumulator accumulator(books, &totals);
+  if (!builder.Begin(frame, error) || !builder.BeginCompany(books, error) ||
+      !accumulator.AddOpenings(books.openings, error)) {
+    return false;
+  }
+  // The generator makes its vouchers in date order with rising keys: data order is ledger
+  // order, and each voucher goes into the file as soon as it is made.
+  Voucher voucher;
+  while (generator.Next(&voucher)) {
+    if (!accumulator.AddVoucher(voucher, error) || !builder.WriteVoucher(voucher, error) ||
+        !builder.WriteJournal(voucher, error)) {
+      return false;
+    }
+  }
+  return builder.EndCompany(totals, error) && builder.Finish(error);
 }
 
 }  // namespace vintor::books

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "books/books_data.h"
+#include "books/books_file_builder.h"
 
 namespace vintor::books {
 
@@ -27,5 +29,33 @@ inline constexpr int kMaxGeneratedAccounts = 100'000;
 // empty. accounts is clamped to [0, kMaxGeneratedAccounts], lines to at least 0.
 BooksData GenerateBooks(int accounts, int lines, std::uint32_t seed,
                         const std::string& settings_folder);
+
+// The books of GenerateBooks a voucher at a time, so that a journal of millions of lines
+// can go into a books file without ever being held whole.
+class BooksGenerator {
+ public:
+  // The same arguments as GenerateBooks, clamped the same way.
+  BooksGenerator(int accounts, int lines, std::uint32_t seed, const std::string& settings_folder);
+  ~BooksGenerator();
+  BooksGenerator(const BooksGenerator&) = delete;
+  BooksGenerator& operator=(const BooksGenerator&) = delete;
+
+  // Everything GenerateBooks gives except the vouchers: the company's are left empty.
+  const BooksData& frame() const { return frame_; }
+
+  // Sets *voucher to the next voucher of GenerateBooks's list (date order, journal keys
+  // counting up from 1) and returns true; false once all have been made.
+  bool Next(Voucher* voucher);
+
+ private:
+  struct State;
+  BooksData frame_;
+  std::unique_ptr<State> state_;
+};
+
+// Writes the whole books file (from Begin to Finish) of what generator makes, each voucher
+// as it is made: the same file as WriteBooksFile of GenerateBooks with the same arguments.
+// False with *error set when the builder fails; the file is then unfit for use.
+bool WriteGeneratedBooks(BooksFileBuilder& builder, BooksGenerator& generator, std::string* error);
 
 }  // namespace vintor::books

@@ -240,6 +240,11 @@ bool ReadInterchange(os::Os& os, const std::string& folder, BooksData* data, std
   return InterchangeReader(os, folder).Read(data, error);
 }
 
+bool ReadInterchange(os::Os& os, const std::string& folder, BooksData* data,
+                     CompactJournal* journal, std::string* error) {
+  return InterchangeReader(os, folder).Read(data, journal, error);
+}
+
 bool WriteInterchange(os::Os& os, const std::string& folder, const BooksData& data,
                       std::string* error) {
   if (!os.IsFolder(folder) && !os.CreateFolder(folder)) {

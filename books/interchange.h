@@ -9,6 +9,7 @@
 #include <string>
 
 #include "books/books_data.h"
+#include "books/compact_journal.h"
 #include "os/os.h"
 
 namespace vintor::books {
@@ -18,6 +19,12 @@ namespace vintor::books {
 // "file:line: message" (the file named relative to the folder, with "/" between folder
 // names) or "file: message" when a file cannot be read; *data is then untouched.
 bool ReadInterchange(os::Os& os, const std::string& folder, BooksData* data, std::string* error);
+
+// The same, with the vouchers and their lines kept compactly in *journal (new, not owned)
+// instead of in *data, whose companies then have no vouchers: how a large journal is
+// imported without a Voucher and a string per line. On failure *journal is unfit for use.
+bool ReadInterchange(os::Os& os, const std::string& folder, BooksData* data,
+                     CompactJournal* journal, std::string* error);
 
 // Writes data in the canonical form, creating the folder (not its parents) and the notes
 // folders when missing and replacing each file whole. Rows keep the order of data; journal

@@ -20,8 +20,9 @@ struct CsvRecord {
 // exists as a million records.
 class CsvReader {
  public:
-  // text must outlive the reader.
-  explicit CsvReader(std::string_view text) : text_(text) {}
+  // text must outlive the reader. first_line is the number of the text's first line: a
+  // piece of a larger text that starts a record counts its lines on from there.
+  explicit CsvReader(std::string_view text, int first_line = 1) : text_(text), line_(first_line) {}
 
   // Fills *record with the next record and returns true; false at the end of the text or
   // on the first problem (then failed() is true). A line break inside quotes belongs to the

@@ -39,6 +39,13 @@ std::string Period(const Company& company) {
 
 }  // namespace
 
+bool InterchangeReader::Read(BooksData* data, CompactJournal* journal, std::string* error) {
+  journal_ = journal;
+  if (!Read(data, error)) return false;
+  journal->Seal();
+  return true;
+}
+
 bool InterchangeReader::Read(BooksData* data, std::string* error) {
   const bool read =
       ReadTable(kCompaniesFile, kCompaniesColumns, &InterchangeReader::ReadCompany) &&
@@ -47,6 +54,7 @@ bool InterchangeReader::Read(BooksData* data, std::string* error) {
       ReadTable(kOpeningsFile, kOpeningsColumns, &InterchangeReader::ReadOpening) &&
       CheckOpenings() &&
       ReadTable(kVouchersFile, kVouchersColumns, &InterchangeReader::ReadVoucher) &&
+      TrimVouchers() &&
       ReadTable(kJournalFile, kJournalColumns, &InterchangeReader::ReadJournalLine) &&
       CheckVouchers() && ReadTable(kUsersFile, kUsersColumns, &InterchangeReader::ReadUser) &&
       ReadTable(kBooksFile, kBooksColumns, &InterchangeReader::ReadBooksRow) &&
@@ -59,6 +67,14 @@ bool InterchangeReader::Read(BooksData* data, std::string* error) {
     return false;
   }
   *data = std::move(data_);
+  return true;
+}
+
+bool InterchangeReader::TrimVouchers() {
+  for (std::size_t company = 0; company < states_.size(); ++company) {
+    data_.companies[company].vouchers.shrink_to_fit();
+    states_[company].voucher_states.shrink_to_fit();
+  }
   return true;
 }
 
@@ -94,20 +110,7 @@ bool IsUtf8(std::string_view bytes) {
 bool InterchangeReader::LoadText(std::string_view file, std::string* cp932) {
   std::string utf8;
   const std::string path = JoinPath(folder_, file);
-  // A table is read whole: a FIFO would block the read, a device would stream until memory
-  // runs out, and a file beyond kMaxTableBytes is no table of books.
-  std::uint64_t size = 0;
-  const FileKind kind = KindOfFile(path, &size);
-  if (kind == FileKind::kOther)
-    return Fail(file, 0, "is not a regular file (a folder, FIFO or device)");
-  if (kind == FileKind::kRegular && size > kMaxTableBytes) {
-    return Fail(file, 0,
-                "is " + std::to_string(size) + " bytes long, more than the " +
-                    std::to_string(kMaxTableBytes) + " a table may have");
-  }
-  if (!os_.ReadWholeFile(path, &utf8)) {
-    return Fail(file, 0, os_.FileExists(path) ? "cannot be read" : "is missing");
-  }
+  if (!LoadBytes(file, path, &utf8)) return false;
   // Spreadsheets save "CSV UTF-8" with a byte-order mark; it is no part of the text.
   std::string_view text = utf8;
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
@@ -136,41 +139,136 @@ bool InterchangeReader::LoadText(std::string_view file, std::string* cp932) {
   return Fail(file, 0, "is not UTF-8 text that CP932 can hold");
 }
 
+bool InterchangeReader::LoadBytes(std::string_view file, const std::string& path,
+                                  std::string* bytes) {
+  // A table is read whole: a FIFO would block the read, a device would stream until memory
+  // runs out, and a file beyond kMaxTableBytes is no table of books.
+  std::uint64_t size = 0;
+  const FileKind kind = KindOfFile(path, &size);
+  if (kind == FileKind::kOther)
+    return Fail(file, 0, "is not a regular file (a folder, FIFO or device)");
+  if (kind == FileKind::kRegular && size > kMaxTableBytes) {
+    return Fail(file, 0,
+                "is " + std::to_string(size) + " bytes long, more than the " +
+                    std::to_string(kMaxTableBytes) + " a table may have");
+  }
+  if (!os_.ReadWholeFile(path, bytes)) {
+    return Fail(file, 0, os_.FileExists(path) ? "cannot be read" : "is missing");
+  }
+  return true;
+}
+
+namespace {
+
+// The UTF-8 text of a table converted to CP932 a piece at a time, each piece a run of whole
+// records, so that a journal of a million lines never exists twice in memory. A piece ends
+// after a line feed outside quotes: an even number of double quotes lies before it, which
+// is true at a record's end for every well-formed record (and a reader stops at the first
+// record that is not).
+class TablePieces {
+ public:
+  explicit TablePieces(std::string_view utf8) : text_(utf8) {}
+
+  bool done() const { return position_ >= text_.size(); }
+
+  // Converts the next piece into *cp932 and sets *first_line to the number of its first
+  // line. False when the piece holds text that CP932 cannot hold.
+  bool Next(std::string* cp932, int* first_line) {
+    constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
+    std::size_t end = text_.size();
+    int lines = 0;
+    bool quoted = false;
+    for (std::size_t k = position_; k < text_.size(); ++k) {
+      if (text_[k] == '"') {
+        quoted = !quoted;
+      } else if (text_[k] == '\n') {
+        ++lines;
+        if (!quoted && k + 1 - position_ >= kPieceBytes) {
+          end = k + 1;
+          break;
+        }
+      }
+    }
+    const std::string_view piece = text_.substr(position_, end - position_);
+    *first_line = line_;
+    position_ = end;
+    line_ += lines;
+    return text::Utf8ToCp932(piece, cp932);
+  }
+
+ private:
+  std::string_view text_;
+  std::size_t position_ = 0;
+  int line_ = 1;
+};
+
+}  // namespace
+
 bool InterchangeReader::ReadTable(std::string_view file, const Columns& columns,
                                   RowHandler handler) {
-  std::string text;
-  if (!LoadText(file, &text)) return false;
-  CsvReader csv(text);
+  std::string utf8;
+  if (!LoadBytes(file, JoinPath(folder_, file), &utf8)) return false;
+  // Spreadsheets save "CSV UTF-8" with a byte-order mark; it is no part of the text.
+  std::string_view text = utf8;
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  if (journal_ != nullptr && handler == &InterchangeReader::ReadJournalLine)
+    journal_->Start(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+  // A text that does not convert is refused as a whole, before any of its rows: LoadText
+  // converts it again to say where and how.
+  const auto not_cp932 = [&] {
+    std::string unused;
+    if (LoadText(file, &unused)) Fail(file, 0, "is not UTF-8 text that CP932 can hold");
+    return false;
+  };
+  TablePieces pieces(text);
+  std::string cp932;
+  int first_line = 1;
+  if (!pieces.Next(&cp932, &first_line)) return not_cp932();
+  CsvReader csv(cp932, first_line);
   CsvRecord record;
-  const bool has_header = csv.Next(&record);
-  if (csv.failed()) return Fail(file, csv.problem_line(), csv.problem());
-  if (!has_header || record.fields.size() != columns.size() ||
-      !std::equal(columns.begin(), columns.end(), record.fields.begin())) {
-    return Fail(file, 1, "the header must be \"" + Join(columns) + "\"");
-  }
   // Every faulty row of the table is reported (up to kMaxReportedRows), so a folder kept in
   // a spreadsheet is mended in one go; the tables after it are not read, since their rows
   // refer to this one's.
   std::vector<std::string> problems;
   bool more = false;
-  while (csv.Next(&record)) {
-    if (problems.size() == kMaxReportedRows) {
-      more = true;
-      break;
-    }
-    if (record.fields.size() != columns.size()) {
-      Fail(file, record.line,
-           std::to_string(record.fields.size()) + " fields, " + std::to_string(columns.size()) +
-               " expected");
-      problems.push_back(error_);
-      continue;
-    }
-    InterchangeRow row(file, record, columns);
-    if (!(this->*handler)(row)) problems.push_back(row.error());
-  }
-  if (csv.failed() && !more) {
+  bool stopped = false;
+  const bool has_header = csv.Next(&record);
+  if (csv.failed()) {
     Fail(file, csv.problem_line(), csv.problem());
     problems.push_back(error_);
+    stopped = true;
+  } else if (!has_header || record.fields.size() != columns.size() ||
+             !std::equal(columns.begin(), columns.end(), record.fields.begin())) {
+    Fail(file, 1, "the header must be \"" + Join(columns) + "\"");
+    problems.push_back(error_);
+    stopped = true;
+  }
+  for (;;) {
+    while (!stopped && csv.Next(&record)) {
+      if (problems.size() == kMaxReportedRows) {
+        more = true;
+        stopped = true;
+        break;
+      }
+      if (record.fields.size() != columns.size()) {
+        Fail(file, record.line,
+             std::to_string(record.fields.size()) + " fields, " + std::to_string(columns.size()) +
+                 " expected");
+        problems.push_back(error_);
+        continue;
+      }
+      InterchangeRow row(file, record, columns);
+      if (!(this->*handler)(row)) problems.push_back(row.error());
+    }
+    if (!stopped && csv.failed()) {
+      Fail(file, csv.problem_line(), csv.problem());
+      problems.push_back(error_);
+      stopped = true;
+    }
+    // The rest of the text must convert even when no more rows are read.
+    if (pieces.done()) break;
+    if (!pieces.Next(&cp932, &first_line)) return not_cp932();
+    csv = CsvReader(cp932, first_line);
   }
   if (problems.empty()) return true;
   error_.clear();
@@ -351,13 +449,39 @@ bool InterchangeReader::ReadVoucher(InterchangeRow& row) {
     return row.Fail("date " + std::to_string(voucher.date) + " is outside the period " +
                     Period(books.company) + " of company " + std::to_string(data_number));
   }
-  if (!state.vouchers.emplace(voucher.journal_key, books.vouchers.size()).second) {
+  const std::size_t index =
+      journal_ != nullptr ? journal_->VoucherCount(company) : books.vouchers.size();
+  if (!state.vouchers.Insert(voucher.journal_key, index)) {
     return row.Fail("duplicate journal_key " + std::to_string(voucher.journal_key) +
                     InCompany(data_number));
   }
   state.voucher_states.emplace_back().line = row.line();
-  books.vouchers.push_back(std::move(voucher));
+  if (journal_ != nullptr) {
+    journal_->AddVoucher(company, voucher);
+  } else {
+    books.vouchers.push_back(std::move(voucher));
+  }
   return true;
+}
+
+bool InterchangeReader::VoucherIndex::Insert(std::int32_t key, std::size_t index) {
+  if (Find(key) != kNone) return false;
+  ++size_;
+  const auto k = static_cast<std::size_t>(key);
+  if (key > 0 && index < UINT32_MAX && k < 2 * size_ + 1024) {
+    if (k >= direct_.size()) direct_.resize(std::max(k + 1, direct_.size() * 3 / 2));
+    direct_[k] = static_cast<std::uint32_t>(index + 1);
+  } else {
+    others_.emplace(key, index);
+  }
+  return true;
+}
+
+std::size_t InterchangeReader::VoucherIndex::Find(std::int32_t key) const {
+  const auto k = static_cast<std::size_t>(key);
+  if (key > 0 && k < direct_.size() && direct_[k] != 0) return direct_[k] - 1;
+  const auto found = others_.find(key);
+  return found == others_.end() ? kNone : found->second;
 }
 
 bool InterchangeReader::CheckPostingAccount(InterchangeRow& row, std::size_t company,
@@ -388,11 +512,17 @@ bool InterchangeReader::ReadJournalLine(InterchangeRow& row) {
   if (!row.ok() || !FindCompany(row, data_number, &company)) return false;
   CompanyState& state = states_[company];
   const auto voucher_name = [&] { return std::to_string(journal_key) + InCompany(data_number); };
-  const auto voucher = state.vouchers.find(journal_key);
-  if (voucher == state.vouchers.end()) return row.Fail("unknown voucher " + voucher_name());
+  const std::size_t voucher = state.vouchers.Find(journal_key);
+  if (voucher == VoucherIndex::kNone) return row.Fail("unknown voucher " + voucher_name());
+  VoucherState& totals = state.voucher_states[voucher];
   const std::uint64_t line_key =
       static_cast<std::uint64_t>(journal_key) << 32 | static_cast<std::uint32_t>(line.line_number);
-  if (!state.line_keys.insert(line_key).second) {
+  const std::uint64_t line_bit =
+      line.line_number <= 64 ? std::uint64_t{1} << (line.line_number - 1) : 0;
+  const bool repeated = line_bit != 0 ? (totals.low_line_numbers & line_bit) != 0
+                                      : !state.line_keys.insert(line_key).second;
+  totals.low_line_numbers |= line_bit;
+  if (repeated) {
     return row.Fail("duplicate line " + std::to_string(line.line_number) + " of voucher " +
                     voucher_name());
   }
@@ -412,7 +542,6 @@ bool InterchangeReader::ReadJournalLine(InterchangeRow& row) {
     return row.Fail("credit_tax needs an account with the character " +
                     FormatCharacter(kCreditTaxCharacter) + InCompany(data_number));
   }
-  VoucherState& totals = state.voucher_states[voucher->second];
   // Each amount is below 10^15 in magnitude, so only a voucher of thousands of lines can
   // overflow; it is refused rather than wrapped.
   if (__builtin_add_overflow(totals.debits, line.debit_amount + line.debit_tax, &totals.debits) ||
@@ -421,17 +550,29 @@ bool InterchangeReader::ReadJournalLine(InterchangeRow& row) {
     return row.Fail("the totals of voucher " + voucher_name() + " overflow");
   }
   if (totals.first_journal_line == 0) totals.first_journal_line = row.line();
-  data_.companies[company].vouchers[voucher->second].lines.push_back(std::move(line));
+  if (journal_ != nullptr) {
+    journal_->Add(company, voucher, line);
+  } else {
+    data_.companies[company].vouchers[voucher].lines.push_back(std::move(line));
+  }
   return true;
 }
 
 bool InterchangeReader::CheckVouchers() {
   for (std::size_t company = 0; company < states_.size(); ++company) {
     const CompanyBooks& books = data_.companies[company];
-    for (std::size_t k = 0; k < books.vouchers.size(); ++k) {
-      const VoucherState& totals = states_[company].voucher_states[k];
-      const std::string voucher = "voucher " + std::to_string(books.vouchers[k].journal_key) +
-                                  " of company " + std::to_string(books.company.data_number);
+    const std::vector<VoucherState>& states = states_[company].voucher_states;
+    for (std::size_t k = 0; k < states.size(); ++k) {
+      const VoucherState& totals = states[k];
+      if (totals.first_journal_line != 0 && totals.debits == totals.credits) continue;
+      Voucher header;
+      if (journal_ != nullptr) {
+        journal_->FillHeader(company, k, &header);
+      } else {
+        header.journal_key = books.vouchers[k].journal_key;
+      }
+      const std::string voucher = "voucher " + std::to_string(header.journal_key) + " of company " +
+                                  std::to_string(books.company.data_number);
       if (totals.first_journal_line == 0)
         return Fail(kVouchersFile, totals.line, voucher + " has no lines");
       if (totals.debits != totals.credits) {

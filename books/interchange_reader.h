@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "books/books_data.h"
+#include "books/compact_journal.h"
 #include "books/interchange_row.h"
 #include "books/interchange_tables.h"
 #include "os/os.h"
@@ -35,6 +36,11 @@ class InterchangeReader {
   // problem); *data is then untouched.
   bool Read(BooksData* data, std::string* error);
 
+  // The same, with the vouchers and their lines going to *journal (sealed on success)
+  // instead of into *data, whose companies then have no vouchers. *journal must be new; on
+  // failure it is unfit for use.
+  bool Read(BooksData* data, CompactJournal* journal, std::string* error);
+
  private:
   using RowHandler = bool (InterchangeReader::*)(InterchangeRow& row);
 
@@ -43,13 +49,33 @@ class InterchangeReader {
     int first_journal_line = 0;  // of its first line in journal.csv, 0 while it has none
     std::int64_t debits = 0;     // amounts plus tax
     std::int64_t credits = 0;
+    // Line numbers 1 to 64 seen so far, one bit each: nearly every voucher's lines are
+    // told apart here, without a set entry per journal line.
+    std::uint64_t low_line_numbers = 0;
+  };
+
+  // Journal keys to voucher indexes. Keys mostly count up from 1, so those below about
+  // twice the vouchers seen index a plain array (4 bytes a voucher instead of a hash node);
+  // the others go to a hash map.
+  class VoucherIndex {
+   public:
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    // False, changing nothing, when key is there already.
+    bool Insert(std::int32_t key, std::size_t index);
+    // The index of key, or kNone.
+    std::size_t Find(std::int32_t key) const;
+
+   private:
+    std::vector<std::uint32_t> direct_;  // index + 1 by key; 0 for none
+    std::unordered_map<std::int32_t, std::size_t> others_;
+    std::size_t size_ = 0;
   };
 
   struct CompanyState {
     std::unordered_map<std::int32_t, std::size_t> accounts;  // key -> chart index
-    std::unordered_map<std::int32_t, std::size_t> vouchers;  // journal_key -> index
+    VoucherIndex vouchers;                                   // journal_key -> index
     std::vector<VoucherState> voucher_states;                // parallel to the vouchers
-    std::unordered_set<std::uint64_t> line_keys;             // journal_key << 32 | line
+    std::unordered_set<std::uint64_t> line_keys;  // journal_key << 32 | line, for lines > 64
     std::unordered_set<std::int32_t> opening_keys;
     // The openings on their natural sides: debit-natured accounts' amounts are debits,
     // credit-natured ones' credits (a negative amount lowers its side).
@@ -70,6 +96,8 @@ class InterchangeReader {
   bool ReadTable(std::string_view file, const interchange::Columns& columns, RowHandler handler);
   // Reads a file of the folder as UTF-8 and converts it to CP932.
   bool LoadText(std::string_view file, std::string* cp932);
+  // Reads a file of the folder as it is, refusing what is no regular file or too large.
+  bool LoadBytes(std::string_view file, const std::string& path, std::string* bytes);
   bool Fail(std::string_view file, int line, std::string_view message);
 
   bool ReadCompany(InterchangeRow& row);
@@ -85,6 +113,9 @@ class InterchangeReader {
   // Every company's openings balance: debits equal credits.
   bool CheckOpenings();
   bool CheckVouchers();
+  // Gives back what the vouchers' arrays hold beyond their size, before the journal, the
+  // largest table, is read. Always true.
+  bool TrimVouchers();
   bool ReadNotes();
 
   // Sets *company to the index of data_number's company; fails the row when there is none.
@@ -94,6 +125,7 @@ class InterchangeReader {
 
   os::Os& os_;
   const std::string folder_;
+  CompactJournal* journal_ = nullptr;
   std::string error_;
   BooksData data_;
   std::unordered_map<std::int32_t, std::size_t> company_index_;  // data_number -> index

@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "books/generator.h"
 #include "books/interchange_tables.h"
 #include "os/fault_injection.h"
 #include "os/scratch_folder.h"
@@ -99,7 +102,16 @@ class InterchangeTest : public ::testing::Test {
       *error = "test folder not written";
       return false;
     }
-    return ReadInterchange(os_, scratch.path(), data, error);
+    // Both ways of keeping the journal accept and refuse alike.
+    BooksData compact_data;
+    CompactJournal journal;
+    std::string compact_error;
+    const bool compact_read =
+        ReadInterchange(os_, scratch.path(), &compact_data, &journal, &compact_error);
+    const bool read = ReadInterchange(os_, scratch.path(), data, error);
+    EXPECT_EQ(compact_read, read);
+    EXPECT_EQ(compact_error, read ? "" : *error);
+    return read;
   }
 
   std::string ReadBack(const std::string& root, const std::string& name) {
@@ -434,6 +446,12 @@ void ExpectRefusals(os::Os& os, std::span<const Refusal> refusals) {
     EXPECT_FALSE(ReadInterchange(os, folder.path(), &untouched, &error)) << refusal.error;
     EXPECT_EQ(error, refusal.error);
     EXPECT_EQ(untouched.current_user, "before") << refusal.error;
+    // Keeping the journal compactly changes nothing of what is refused and how.
+    CompactJournal journal;
+    std::string compact_error;
+    EXPECT_FALSE(ReadInterchange(os, folder.path(), &untouched, &journal, &compact_error));
+    EXPECT_EQ(compact_error, refusal.error);
+    EXPECT_EQ(untouched.current_user, "before") << refusal.error;
     ASSERT_TRUE(WriteFile(os, path, kMinimal.at(refusal.file)));
   }
 }
@@ -459,6 +477,69 @@ TEST_F(InterchangeTest, RefusesOpeningsThatDoNotBalance) {
 
 TEST_F(InterchangeTest, RefusesControlCharactersInEveryTextField) {
   ExpectRefusals(os_, kControlCharacters);
+}
+
+// A journal of megabytes is converted and read a piece at a time: faults far into it are
+// named by their own lines, also after a text that spans lines, and a character CP932
+// lacks still refuses the whole table before any of its rows.
+TEST_F(InterchangeTest, NamesTheLinesOfFaultsFarIntoALargeJournal) {
+  os::ScratchFolder folder(os_);
+  std::string error;
+  ASSERT_TRUE(WriteInterchange(os_, folder.path(), GenerateBooks(40, 40000, 3, "/s/"), &error))
+      << error;
+  const std::string path = interchange::JoinPath(folder.path(), interchange::kJournalFile);
+  std::string original;
+  ASSERT_TRUE(os_.ReadWholeFile(path, &original));
+  ASSERT_GT(original.size(), std::size_t{2} << 20);
+  std::vector<std::string> lines;
+  for (std::size_t start = 0; start < original.size();) {
+    const std::size_t end = original.find('\n', start);
+    lines.push_back(original.substr(start, end - start));
+    start = end + 1;
+  }
+  // Line n (from 1) with its field k (from 0) replaced.
+  const auto with_field = [&](int n, int k, const std::string& value) {
+    std::string line = lines[n - 1];
+    std::size_t start = 0;
+    for (int field = 0; field < k; ++field) start = line.find(',', start) + 1;
+    const std::size_t end = std::min(line.find(',', start), line.size());
+    return line.replace(start, end - start, value);
+  };
+  struct Case {
+    std::vector<std::pair<int, std::string>> changed_lines;
+    std::string expected;  // the start of the message
+  };
+  const Case cases[] = {
+      {{{30000, with_field(30000, 3, "x")}}, "journal.csv:30000: debit_key: "},
+      {{{12, with_field(12, 9, "\"a\nb\"")}, {30000, with_field(30000, 3, "x")}},
+       "journal.csv:12: description: "},
+      {{{35000, with_field(35000, 9, "\xF0\x9F\x98\x80")}, {30000, with_field(30000, 3, "x")}},
+       "journal.csv:35000: "},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> changed = lines;
+    for (const auto& [n, text] : c.changed_lines) changed[n - 1] = text;
+    std::string text;
+    for (const std::string& line : changed) text += line + "\n";
+    const std::unique_ptr<os::WritableFile> file = os_.OpenForWriting(path);
+    ASSERT_TRUE(file && file->Append(text) && file->Close());
+    for (const bool compact : {false, true}) {
+      BooksData data;
+      CompactJournal journal;
+      error.clear();
+      EXPECT_FALSE(compact ? ReadInterchange(os_, folder.path(), &data, &journal, &error)
+                           : ReadInterchange(os_, folder.path(), &data, &error));
+      EXPECT_EQ(error.substr(0, c.expected.size()), c.expected) << error;
+      // The fault after the line that spans two is named by its line in the file.
+      if (c.changed_lines[0].first == 12) {
+        EXPECT_NE(error.find("\njournal.csv:30001: debit_key: "), std::string::npos) << error;
+      }
+      // Text without a CP932 form is the only fault named.
+      if (c.changed_lines[0].first == 35000) {
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+      }
+    }
+  }
 }
 
 // Every faulty row of a table is reported, so a spreadsheet is mended in one go.

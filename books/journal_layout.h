@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "books/books_data.h"
+#include "books/tax_accounts.h"
 
 namespace vintor::books {
 
@@ -50,6 +51,13 @@ struct JournalLayout {
   std::vector<LaidOutLine> lines;  // line i has the id first_line_id + i
   std::vector<Posting> postings;   // ordered by main code, then date and line id
 };
+
+// Lays out one voucher of a company whose chart has the tax accounts tax: appends its lines
+// to *lines in line-number order (lines of equal numbers in their order in voucher.lines),
+// the first with the id first_line_id, and their postings to *postings in line order (not
+// yet in the postings table's order).
+void LayOutVoucher(const Voucher& voucher, const TaxAccounts& tax, std::int64_t first_line_id,
+                   std::vector<LaidOutLine>* lines, std::vector<Posting>* postings);
 
 // Lays out the journal of one company with line ids counting from first_line_id. The
 // debit-tax and credit-tax accounts additionally get every line with a debit or credit

@@ -21,23 +21,16 @@ bool IsAscii(std::string_view text) {
   return true;
 }
 
-// Looks the text up in cache, converting and remembering it when absent.
-template <typename Convert>
-bool ConvertCached(std::unordered_map<std::string, std::string>& cache, std::string_view in,
-                   std::string* out, std::string* error, Convert convert) {
-  if (IsAscii(in)) {
-    out->assign(in);
-    return true;
-  }
-  std::string key(in);
-  if (const auto found = cache.find(key); found != cache.end()) {
-    *out = found->second;
-    return true;
-  }
-  if (!convert(in, out, error)) return false;
+// The text converted: looked up in cache, or converted and remembered there. The result
+// lives in the cache until the next call; nullptr when the text does not convert.
+template <typename Cache, typename Convert>
+const std::string* ConvertCached(Cache& cache, std::string_view in, std::string* error,
+                                 Convert convert) {
+  if (const auto found = cache.find(in); found != cache.end()) return &found->second;
+  std::string out;
+  if (!convert(in, &out, error)) return nullptr;
   if (cache.size() >= kConversionCacheLimit) cache.clear();
-  cache.emplace(std::move(key), *out);
-  return true;
+  return &cache.emplace(std::string(in), std::move(out)).first->second;
 }
 
 }  // namespace
@@ -134,15 +127,14 @@ bool SqliteStatement::Bind(int index, std::int64_t value) {
 }
 
 bool SqliteStatement::BindText(int index, std::string_view cp932) {
-  std::string utf8;
+  if (IsAscii(cp932)) return BindUtf8(index, cp932);
   std::string why;
-  if (!ConvertCached(to_utf8_, cp932, &utf8, &why,
-                     [](std::string_view in, std::string* out, std::string* error) {
-                       return text::Cp932ToUtf8(in, out, error);
-                     })) {
-    return Fail("a text cannot be stored: " + why);
-  }
-  return BindUtf8(index, utf8);
+  const std::string* utf8 = ConvertCached(
+      to_utf8_, cp932, &why, [](std::string_view in, std::string* out, std::string* error) {
+        return text::Cp932ToUtf8(in, out, error);
+      });
+  if (utf8 == nullptr) return Fail("a text cannot be stored: " + why);
+  return BindUtf8(index, *utf8);
 }
 
 bool SqliteStatement::BindUtf8(int index, std::string_view utf8) {
@@ -215,11 +207,18 @@ std::string_view SqliteStatement::Utf8(int column) {
 }
 
 bool SqliteStatement::Text(int column, std::string* cp932) {
+  const std::string_view utf8 = Utf8(column);
+  if (IsAscii(utf8)) {
+    cp932->assign(utf8);
+    return true;
+  }
   std::string why;
-  if (ConvertCached(to_cp932_, Utf8(column), cp932, &why,
-                    [](std::string_view in, std::string* out, std::string* error) {
-                      return text::Utf8ToCp932(in, out, error);
-                    })) {
+  const std::string* converted = ConvertCached(
+      to_cp932_, utf8, &why, [](std::string_view in, std::string* out, std::string* error) {
+        return text::Utf8ToCp932(in, out, error);
+      });
+  if (converted != nullptr) {
+    *cp932 = *converted;
     return true;
   }
   return Fail(std::string("the column ") + sqlite3_column_name(statement_, column) +

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -31,9 +32,9 @@ class SqliteDatabase {
     kCreate,     // created when absent
   };
 
-  // Opens the file at the CP932 path, for use by one thread at a time. nullptr with *error set when the path does not
-  // convert or SQLite cannot open the file. Opening succeeds on any existing file; whether
-  // it is a database shows at the first statement.
+  // Opens the file at the CP932 path, for use by one thread at a time. nullptr with *error set when
+  // the path does not convert or SQLite cannot open the file. Opening succeeds on any existing
+  // file; whether it is a database shows at the first statement.
   static std::unique_ptr<SqliteDatabase> Open(const std::string& path, Mode mode,
                                               std::string* error);
 
@@ -106,6 +107,15 @@ class SqliteStatement {
   bool Text(int column, std::string* cp932);
 
  private:
+  // Hashes a text key whether held as a string or looked up by a view, so a lookup makes
+  // no string of its own.
+  struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+      return std::hash<std::string_view>{}(text);
+    }
+  };
+
   bool Fail(const std::string& what);
   // False with the message kept when a column of the current row does not hold the kind
   // of value its declaration promises.
@@ -119,8 +129,8 @@ class SqliteStatement {
   bool declared_known_ = false;
   // Recent conversions of this statement's texts. A ledger statement runs over millions of
   // lines whose descriptions repeat; a conversion costs far more than a lookup.
-  std::unordered_map<std::string, std::string> to_utf8_;
-  std::unordered_map<std::string, std::string> to_cp932_;
+  std::unordered_map<std::string, std::string, TextHash, std::equal_to<>> to_utf8_;
+  std::unordered_map<std::string, std::string, TextHash, std::equal_to<>> to_cp932_;
 };
 
 // BEGIN on construction when Begin() is called; ROLLBACK on destruction unless Commit()

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "books/books_data.h"
+#include "books/books_file_builder.h"
+#include "books/books_file_writer.h"
 #include "books/books_location.h"
 #include "books/books_store.h"
 #include "books/generator.h"
@@ -102,13 +104,20 @@ bool Arguments([[maybe_unused]] int argc, [[maybe_unused]] char** argv,
 #endif
 }
 
-// Writes the books file, creating its folder first when it is missing.
-int Store(os::Os& os, const std::string& path, const BooksData& data) {
+// Builds the books file with fill, creating its folder first when it is missing.
+int Build(os::Os& os, const std::string& path, const BooksFill& fill) {
   if (!CreateFoldersFor(os, path))
     return Refuse("cannot create the folder " + text::EscapeControls(FolderOf(path)));
   std::string error;
-  if (!WriteBooksFile(os, path, data, &error)) return Refuse(error);
+  if (!BuildBooksFile(os, path, fill, &error)) return Refuse(error);
   return kDone;
+}
+
+// Writes the books file, creating its folder first when it is missing.
+int Store(os::Os& os, const std::string& path, const BooksData& data) {
+  return Build(os, path, [&](SqliteDatabase& database, std::string* why) {
+    return BooksFileWriter(database).Write(data, why);
+  });
 }
 
 std::string SettingsFolder(const std::string& books_path) {
@@ -158,9 +167,10 @@ void GiveSettingsFolder(BooksData* data, const std::string& books_path) {
   if (!has_settings) data->folders.push_back({1, SettingsFolder(books_path)});
 }
 
-// "2 companies, 163 accounts, 200 vouchers, 322 journal lines": what a folder holds.
-std::string Contents(const BooksData& data) {
-  std::size_t accounts = 0, vouchers = 0, lines = 0;
+// "2 companies, 163 accounts, 200 vouchers, 322 journal lines": what a folder holds, with
+// the lines kept in journal.
+std::string Contents(const BooksData& data, const CompactJournal& journal) {
+  std::size_t accounts = 0, vouchers = journal.voucher_count(), lines = journal.size();
   for (const CompanyBooks& books : data.companies) {
     accounts += books.accounts.size();
     vouchers += books.vouchers.size();
@@ -243,18 +253,26 @@ int Run(os::Os& os, const TavrelCommand& command) {
     case TavrelAction::kSample:
       return RunSample(os, path);
     case TavrelAction::kImport: {
+      // The vouchers and journal lines are kept compactly, apart from the rest of the
+      // books, and go into the file from there.
       BooksData data;
-      if (!ReadInterchange(os, command.folder, &data, &error)) return Refuse(error);
+      CompactJournal journal;
+      if (!ReadInterchange(os, command.folder, &data, &journal, &error)) return Refuse(error);
       GiveSettingsFolder(&data, path);
-      if (const int status = Store(os, path, data); status != kDone) return status;
-      Print(stdout, "imported " + Contents(data) + " into " + text::EscapeControls(path) + "\n");
+      const int status = Build(os, path, [&](SqliteDatabase& database, std::string* why) {
+        return BooksFileWriter(database).Write(data, &journal, why);
+      });
+      if (status != kDone) return status;
+      Print(stdout,
+            "imported " + Contents(data, journal) + " into " + text::EscapeControls(path) + "\n");
       return kDone;
     }
     case TavrelAction::kCheck: {
       BooksData data;
-      if (!ReadInterchange(os, command.folder, &data, &error)) return Refuse(error);
-      Print(stdout,
-            text::EscapeControls(command.folder) + ": fit to import: " + Contents(data) + "\n");
+      CompactJournal journal;
+      if (!ReadInterchange(os, command.folder, &data, &journal, &error)) return Refuse(error);
+      Print(stdout, text::EscapeControls(command.folder) +
+                        ": fit to import: " + Contents(data, journal) + "\n");
       return kDone;
     }
     case TavrelAction::kExport: {
@@ -264,9 +282,13 @@ int Run(os::Os& os, const TavrelCommand& command) {
       return kDone;
     }
     case TavrelAction::kGenerate: {
-      const BooksData data =
-          GenerateBooks(command.accounts, command.lines, command.seed, SettingsFolder(path));
-      return Store(os, path, data);
+      // The vouchers go into the file as they are made: a journal of millions of lines is
+      // never held whole.
+      BooksGenerator generator(command.accounts, command.lines, command.seed, SettingsFolder(path));
+      return Build(os, path, [&](SqliteDatabase& database, std::string* why) {
+        BooksFileBuilder builder(database);
+        return WriteGeneratedBooks(builder, generator, why);
+      });
     }
     case TavrelAction::kList:
       return RunList(path);
