@@ -594,6 +594,39 @@ TEST_F(LedgerExtractionTest, ReadsEveryLineCountedAndPulsesBeforeEachLine) {
   EXPECT_EQ(books().finished, 2);
 }
 
+// Read in parts, an account gives the entries, balances and cursor calls of one reading;
+// each account code is asked of the library once however many lines name it.
+TEST_F(LedgerExtractionTest, PartsGiveWhatOneReadingGives) {
+  books().ledger = {Line(2, 10, 0), Line(1, 0, 20), Line(2, 30, 0), Line(2, 0, 0), Line(2, 50, 0)};
+  books().count = 5;
+  ASSERT_TRUE(Extract(Totals()));
+  const LedgerEntryList whole = entries_;
+  std::vector<std::int32_t> asked = books().lookups;
+  std::sort(asked.begin(), asked.end());
+  EXPECT_EQ(std::adjacent_find(asked.begin(), asked.end()), asked.end()) << "a code asked twice";
+  for (const std::size_t part : {1, 2, 3}) {
+    SCOPED_TRACE("parts of " + std::to_string(part));
+    entries_.clear();
+    books().finished = 0;
+    bool more = false;
+    ASSERT_TRUE(extractor_.BeginAccountLedger(false, company_, find_, Totals(), &more));
+    int parts = 0;
+    while (more) {
+      const std::size_t before = entries_.size();
+      ASSERT_TRUE(extractor_.ContinueAccountLedger(part, &more));
+      EXPECT_LE(entries_.size() - before, part);
+      ++parts;
+    }
+    EXPECT_GE(parts, static_cast<int>((whole.size() + part - 1) / part));
+    ASSERT_EQ(entries_.size(), whole.size());
+    for (std::size_t k = 0; k < whole.size(); ++k) {
+      EXPECT_EQ(entries_[k].amount, whole[k].amount);
+      EXPECT_EQ(entries_[k].balance, whole[k].balance);
+    }
+    EXPECT_EQ(books().finished, 1) << "the cursor is finished once, after the last part";
+  }
+}
+
 TEST_F(LedgerExtractionTest, CursorFailuresEndTheAccount) {
   books().ledger = {Line(2, 1, 0), Line(2, 2, 0)};
   books().count_result = kNotServed;
