@@ -159,6 +159,30 @@ void DeleteOnClose(HANDLE handle) {
   ::SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
 }
 
+// Replaces *path, a symbolic link, by the path of the file it finally names. False when the
+// link leads nowhere (the system's last error says why).
+bool FollowLink(std::wstring* path) {
+  const HANDLE handle =
+      ::CreateFileW(path->c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  std::wstring final_path(MAX_PATH, L'\0');
+  DWORD length = ::GetFinalPathNameByHandleW(handle, final_path.data(),
+                                             static_cast<DWORD>(final_path.size()),
+                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (length >= final_path.size()) {
+    final_path.assign(length + 1, L'\0');
+    length = ::GetFinalPathNameByHandleW(handle, final_path.data(),
+                                         static_cast<DWORD>(final_path.size()),
+                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  }
+  ::CloseHandle(handle);
+  if (length == 0 || length >= final_path.size()) return false;
+  final_path.resize(length);
+  *path = std::move(final_path);
+  return true;
+}
+
 class Win32ReplacementFile : public ReplacementFile {
  public:
   Win32ReplacementFile(HANDLE handle, std::wstring target_path)
@@ -290,9 +314,22 @@ class Win32Os : public Os {
     if (!ToWidePath(path, &wide)) return nullptr;
     // A folder (or a device) at the destination is not replaced; the rename would fail
     // on it anyway, but only after the whole report had been written.
-    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    DWORD attributes = ::GetFileAttributesW(wide.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
       return nullptr;
+    // A symbolic link is followed: the file it names is replaced, in that file's folder, and
+    // the link stays, as a create-or-truncate write would have done.
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && !FollowLink(&wide)) {
+      return nullptr;
+    }
+    // A read-only file could not have been written either; it is refused now rather than
+    // after the whole report has been written beside it.
+    attributes = ::GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+      ::SetLastError(ERROR_ACCESS_DENIED);
+      return nullptr;
+    }
     const HANDLE handle = CreateSiblingTemporary(wide);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32ReplacementFile>(handle, std::move(wide));
