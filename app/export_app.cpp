@@ -169,6 +169,9 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
   // one account's lines at a time.
   supplements::LedgerStream ledger(env_.library, &progress, &failures_);
   ledger.set_observer(ledger_observer_);
+  // Characters a strict Shift_JIS reader refuses are written as they are, and listed.
+  supplements::NonJisTextList non_jis_texts;
+  ledger.set_non_jis_texts(&non_jis_texts);
   aggregator.set_failure_log(&failures_);
   aggregator.set_progress_window(&progress);
   aggregator.set_line_list(&statement_lines_);
@@ -211,6 +214,8 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
     failure_detail = supplements::FindUnwritableReportText(text::FieldText(record.company_name),
                                                            statement_lines_, note_lines_);
     if (!failure_detail.empty()) throw RunStopped();
+    non_jis_texts.CheckStatements(text::FieldText(record.company_name), statement_lines_,
+                                  note_lines_);
 
     writer.set_notes_flag(notes_enabled);
     written_.notes = notes_enabled != 0;
@@ -250,6 +255,12 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
     env_.desktop.RestoreWaitCursor();
     env_.desktop.EndWaitCursor();
     return false;
+  }
+
+  non_jis_texts.Check("製品名（SUPPORT.INF）", writer.product_information().name);
+  non_jis_texts.Check("製品バージョン（SUPPORT.INF）", writer.product_information().version);
+  if (const std::string warning = non_jis_texts.Warning(); !warning.empty()) {
+    env_.desktop.ShowMessage(progress.Handle(), warning, kTitle, ui::kWarning);
   }
 
   written_.path = output_path;

@@ -151,6 +151,35 @@ TEST_F(BooksDamageTest, TheExporterRefusesDamagedBooks) {
   }
 }
 
+// Sound books whose texts hold characters a strict Shift_JIS reader refuses: the report is
+// written with them as they are, a warning lists where they are, and --strict says so with
+// exit status 3.
+TEST_F(BooksDamageTest, CharactersOutsideJisX0208AreListedAndStrictEndsWithThree) {
+  MakeSampleBooks();
+  // ① (UTF-8 E2 91 A0) after an account's name, 髙 (E9 AB 99) as a ledger description.
+  Change(std::string("UPDATE accounts SET formal_name = formal_name || '\xE2\x91\xA0'"
+                     " WHERE company_id = 1 AND seq = 3;"
+                     " UPDATE journal_lines SET description = '\xE9\xAB\x99'") +
+         kFirstLine);
+  for (const bool strict : {false, true}) {
+    SCOPED_TRACE(strict ? "--strict" : "without --strict");
+    ::unlink(out().c_str());
+    std::vector<std::string> arguments = {VINTOR_OAK_PATH, "--books", books(), "--from", "4",
+                                          "--to", "3", "--equity", "1", "--ledger", "--out",
+                                          out(), "--yes"};
+    if (strict) arguments.push_back("--strict");
+    const ProgramRun run = RunProgram(arguments);
+    EXPECT_EQ(run.exit_status, strict ? 3 : 0) << run.errors;
+    EXPECT_NE(run.errors.find(Utf8("の正式名称: ") + "\xE2\x91\xA0" + Utf8("（NEC特殊文字）")),
+              std::string::npos)
+        << run.errors;
+    EXPECT_NE(run.errors.find(Utf8("の元帳、伝票番号 ")), std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find(Utf8("の摘要: ") + "\xE9\xAB\x99"), std::string::npos)
+        << run.errors;
+    EXPECT_EQ(::access(out().c_str(), F_OK), 0) << "the report is written all the same";
+  }
+}
+
 TEST_F(BooksDamageTest, TavrelRefusesDamagedBooksAndTablesThatAreNoFiles) {
   struct Case {
     const char* what;

@@ -95,8 +95,8 @@ bool ReportWriter::WriteDocument(XmlWriter& xml, std::int16_t function_number,
 }
 
 bool ReportWriter::WriteSystem(XmlWriter& xml, std::int16_t function_number) {
-  const ProductInformation product =
-      ReadProductInformation(os_, desktop_, owner_window_, product_display_name_);
+  product_ = ReadProductInformation(os_, desktop_, owner_window_, product_display_name_);
+  const ProductInformation& product = product_;
   const struct {
     const char* name;
     std::string text;

@@ -12,6 +12,7 @@
 #include "os/os.h"
 #include "platform/records.h"
 #include "statements/data_section.h"
+#include "statements/product_information.h"
 #include "statements/statement_line_list.h"
 #include "statements/xml_writer.h"
 #include "ui/progress_window.h"
@@ -52,6 +53,9 @@ class ReportWriter {
 
   std::int16_t equity_choice() const { return equity_choice_; }
   std::int32_t notes_flag() const { return notes_flag_; }
+  // The program name and version the last report was written with (from the product
+  // information file, else the defaults); empty before a report was begun.
+  const ProductInformation& product_information() const { return product_; }
 
   // Writes the report for the company to path. The document goes to a replacement file in
   // the destination's folder that takes the destination's place only when every line was
@@ -76,6 +80,7 @@ class ReportWriter {
   os::Os& os_;
   ui::Desktop& desktop_;
   std::string product_display_name_;
+  ProductInformation product_;
   ui::ProgressWindow* progress_window_ = nullptr;
   const StatementLineList* lines_ = nullptr;
   ui::WindowHandle owner_window_ = 0;

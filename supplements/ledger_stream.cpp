@@ -31,6 +31,7 @@ LedgerEntrySource::Answer LedgerStream::Next(LedgerEntryList* entries) {
     if (extracted_.empty()) continue;
     unwritable_text_ = FindUnwritableLedgerText(extracted_);
     if (!unwritable_text_.empty()) return Answer::kFailed;
+    if (non_jis_texts_ != nullptr) non_jis_texts_->CheckLedger(extracted_);
     handed_out_ += extracted_.size();
     if (observer_) {
       for (const LedgerEntry& entry : extracted_) observer_(entry);

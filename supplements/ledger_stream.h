@@ -13,6 +13,7 @@
 #include "statements/account_ledger_extractor.h"
 #include "supplements/ledger_entry.h"
 #include "supplements/ledger_extraction.h"
+#include "supplements/report_text_check.h"
 #include "ui/progress_window.h"
 
 namespace vintor::supplements {
@@ -48,6 +49,9 @@ class LedgerStream : public statements::AccountLedgerExtractor, public LedgerEnt
   const std::string& unwritable_text() const { return unwritable_text_; }
   // The entries handed out so far.
   std::uint64_t entries_handed_out() const { return handed_out_; }
+  // Where the texts of the entries handed out are checked for characters outside JIS X 0208;
+  // may stay null. Not owned.
+  void set_non_jis_texts(NonJisTextList* list) { non_jis_texts_ = list; }
   // Called with every entry handed out, in order; for checks that need each line.
   void set_observer(std::function<void(const LedgerEntry&)> observer) {
     observer_ = std::move(observer);
@@ -69,6 +73,7 @@ class LedgerStream : public statements::AccountLedgerExtractor, public LedgerEnt
   std::string unwritable_text_;
   std::uint64_t handed_out_ = 0;
   std::function<void(const LedgerEntry&)> observer_;
+  NonJisTextList* non_jis_texts_ = nullptr;
 };
 
 }  // namespace vintor::supplements
