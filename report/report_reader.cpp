@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <span>
+#include <type_traits>
 #include <unordered_set>
 #include <vector>
 
