@@ -26,6 +26,7 @@ tr.heading td { font-weight: bold; background: #f7f9fb; }
 .ok { color: #175; font-weight: bold; }
 .ng { color: #b00; font-weight: bold; }
 .na { color: #777; }
+.ok, .ng, .na { white-space: nowrap; }
 .note-name { font-weight: bold; margin: 0.6em 0 0.1em; }
 .note-line { margin: 0 0 0 1.5em; }
 pre.detail { margin: 0; white-space: pre-wrap; font-family: inherit; }
