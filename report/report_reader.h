@@ -1,0 +1,51 @@
+// Reads a report file back, streaming: expat's SAX interface walks the document once and the
+// reader keeps only ReportContents, so a report of any size (an 800 MB ledger) is read in a
+// few megabytes. The ledger's lines are handed to a handler one by one and never kept.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "report/report_contents.h"
+
+namespace vintor::report {
+
+// Where a report's bytes come from.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // Fills up to capacity bytes; the count, 0 at the end, or -1 when reading failed (the
+  // source then says why in *error).
+  virtual long Read(char* buffer, std::size_t capacity, std::string* error) = 0;
+};
+
+// One reader reads one report at a time; it may be used again for the next. Holds no
+// resources between calls.
+class ReportReader {
+ public:
+  // Called for every ledger line, in report order, with its account (whose line_count and
+  // last_balance already count the line) and the account's index in contents->ledger.
+  using LedgerLineHandler =
+      std::function<void(const LedgerAccount& account, std::size_t index, const LedgerLine& line)>;
+
+  void set_ledger_line_handler(LedgerLineHandler handler) { handler_ = std::move(handler); }
+
+  // Reads a whole report into *contents (replaced). True when the bytes are a well-formed
+  // report: an XML document declared Shift_JIS whose every character is CP932, with the root
+  // REPORT, the sections BASIC and DATA, only the elements the report format has where it
+  // has them, amounts where amounts belong, and no document type declaration. Otherwise
+  // false with *error naming the line and column and what is wrong; *contents then holds
+  // what was read before and must not be trusted. A failed source is reported the same way.
+  bool Read(ByteSource& source, ReportContents* contents, std::string* error);
+  // The same over bytes in memory.
+  bool ReadBytes(std::string_view bytes, ReportContents* contents, std::string* error);
+  // The same over a file; a file that cannot be opened or read is a failure too.
+  bool ReadFile(const std::string& path, ReportContents* contents, std::string* error);
+
+ private:
+  LedgerLineHandler handler_;
+};
+
+}  // namespace vintor::report
