@@ -58,11 +58,13 @@ class LedgerStream : public statements::AccountLedgerExtractor, public LedgerEnt
   }
 
  private:
+  // The records are packed; kept at 8-byte boundaries their amounts stay aligned as the
+  // library hands them out, so code that reads them by reference reads them aligned.
   struct Account {
     bool tax_included;
-    platform::StDATAINFO company;
-    platform::StFINDINFO find;
-    platform::StKAMOKUSUMINFO totals;
+    alignas(8) platform::StDATAINFO company;
+    alignas(8) platform::StFINDINFO find;
+    alignas(8) platform::StKAMOKUSUMINFO totals;
   };
 
   std::vector<Account> accounts_;
