@@ -23,6 +23,9 @@
 //
 #include <shellapi.h>
 #endif
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace vintor::books {
 namespace {
@@ -312,6 +315,12 @@ int Run(os::Os& os, const TavrelCommand& command) {
 
 int main(int argc, char** argv) {
   using namespace vintor::books;
+#ifdef __GLIBC__
+  // Large books are made on one thread and inserted on another (BooksFileBuilder). With a
+  // heap of its own per thread, what the one frees stays out of the other's reach, and a
+  // large import needs tens of megabytes more at its peak; one heap serves both.
+  mallopt(M_ARENA_MAX, 1);
+#endif
   std::vector<std::string> arguments;
   std::string error;
   if (!Arguments(argc, argv, &arguments, &error)) {
