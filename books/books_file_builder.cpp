@@ -7,6 +7,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <unordered_map>
@@ -14,6 +15,7 @@
 
 #include "books/books_schema.h"
 #include "books/totals_digest.h"
+#include "text/encoding.h"
 
 namespace vintor::books {
 namespace {
@@ -53,7 +55,9 @@ class Row {
 
 // Rows of one large table gathered for insertion, a block at a time: each row's integer
 // values in column order, and its text (the text column's) one after another in one
-// string, so a block costs a few allocations rather than one per description.
+// string, so a block costs a few allocations rather than one per description. A text is
+// kept in UTF-8 when it converts, so the thread that inserts need not convert it; else in
+// CP932, to fail at its insert as any text that does not convert does.
 class BooksFileBuilder::RowBlock {
  public:
   static constexpr int kRows = 1024;
@@ -71,9 +75,10 @@ class BooksFileBuilder::RowBlock {
 
   // The values of the next row in column order, the text where text_column is.
   std::int64_t* NextRow() { return &values_[static_cast<std::size_t>(rows_ * columns_)]; }
-  void SetText(std::string_view cp932) {
-    texts_.append(cp932);
+  void SetText(std::string_view text, bool utf8) {
+    texts_.append(text);
     text_ends_.push_back(texts_.size());
+    text_utf8_.push_back(utf8);
   }
   // Ends the row begun with NextRow; true when the block is then full.
   bool EndRow() { return ++rows_ == kRows; }
@@ -86,11 +91,13 @@ class BooksFileBuilder::RowBlock {
     const std::size_t start = row == 0 ? 0 : text_ends_[static_cast<std::size_t>(row - 1)];
     return std::string_view(texts_).substr(start, end - start);
   }
+  bool TextIsUtf8(int row) const { return text_utf8_[static_cast<std::size_t>(row)]; }
 
   void Clear() {
     rows_ = 0;
     texts_.clear();
     text_ends_.clear();
+    text_utf8_.clear();
   }
 
  private:
@@ -99,7 +106,46 @@ class BooksFileBuilder::RowBlock {
   std::vector<std::int64_t> values_;
   std::string texts_;
   std::vector<std::size_t> text_ends_;
+  std::vector<bool> text_utf8_;
   int rows_ = 0;
+};
+
+// The UTF-8 form of the descriptions, converted once for the many lines that repeat one.
+// Cleared when large, so its memory stays small whatever the journal.
+class BooksFileBuilder::Utf8Texts {
+ public:
+  // The UTF-8 form of cp932, valid until the next call; nullptr when it does not convert.
+  // An ASCII text is its own UTF-8 form, as SqliteStatement::BindText takes it.
+  const std::string_view* Find(std::string_view cp932) {
+    if (std::all_of(cp932.begin(), cp932.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+      ascii_ = cp932;
+      return &ascii_;
+    }
+    auto found = texts_.find(cp932);
+    if (found == texts_.end()) {
+      if (texts_.size() == kMaxTexts) texts_.clear();
+      std::optional<std::string> utf8(std::in_place);
+      if (!text::Cp932ToUtf8(cp932, &*utf8)) utf8.reset();
+      found = texts_.emplace(std::string(cp932), std::move(utf8)).first;
+    }
+    if (!found->second.has_value()) return nullptr;
+    converted_ = *found->second;
+    return &converted_;
+  }
+
+ private:
+  static constexpr std::size_t kMaxTexts = std::size_t{1} << 14;
+  std::string_view ascii_;
+  std::string_view converted_;
+  // Looked up by a view, so a description seen before costs no string of its own.
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+      return std::hash<std::string_view>{}(text);
+    }
+  };
+  std::unordered_map<std::string, std::optional<std::string>, Hash, std::equal_to<>> texts_;
 };
 
 // Inserts the rows of a large table many at a time: a statement of kRows rows runs for each
@@ -145,9 +191,11 @@ class BooksFileBuilder::BatchInsert {
     for (int row = first_row; row < first_row + rows; ++row) {
       const std::int64_t* values = block.Values(row);
       for (int column = 0; column < columns_; ++column) {
-        const bool bound = column == block.text_column()
-                               ? statement.BindText(++parameter, block.Text(row))
-                               : statement.Bind(++parameter, values[column]);
+        ++parameter;
+        const bool bound = column != block.text_column() ? statement.Bind(parameter, values[column])
+                           : block.TextIsUtf8(row)
+                               ? statement.BindUtf8InPlace(parameter, block.Text(row))
+                               : statement.BindText(parameter, block.Text(row));
         if (!bound) return false;
       }
     }
@@ -395,6 +443,7 @@ bool BooksFileBuilder::Overlapped(const std::function<bool(std::string* error)>&
 bool BooksFileBuilder::Begin(const BooksData& common, std::string* error) {
   voucher_rows_ = std::make_unique<RowBlock>(6, -1);
   line_rows_ = std::make_unique<RowBlock>(17, kDescriptionColumn);
+  utf8_texts_ = std::make_unique<Utf8Texts>();
   posting_rows_ = std::make_unique<RowBlock>(6, -1);
   return Do(
       [&] {
@@ -563,7 +612,8 @@ bool BooksFileBuilder::WriteJournal(const Voucher& voucher, std::string* error) 
     row[11] = j.credit_key;
     row[12] = j.credit_amount;
     row[13] = j.credit_tax;
-    line_rows_->SetText(j.description);
+    const std::string_view* utf8 = utf8_texts_->Find(j.description);
+    line_rows_->SetText(utf8 != nullptr ? *utf8 : j.description, utf8 != nullptr);
     row[15] = l.shown_debit_key;
     row[16] = l.shown_credit_key;
     if (line_rows_->EndRow() && !Insert(lines_, *line_rows_, error)) return false;

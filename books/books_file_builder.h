@@ -92,6 +92,7 @@ class BooksFileBuilder {
   class BatchInsert;
   class RowBlock;
   class WorkQueue;
+  class Utf8Texts;
 
   bool Failed(std::string* error);
   // Refuses the data with message, unless an insert handed on earlier failed: then that.
@@ -115,6 +116,7 @@ class BooksFileBuilder {
   std::unique_ptr<RowBlock> voucher_rows_;
   std::unique_ptr<RowBlock> line_rows_;
   std::unique_ptr<RowBlock> posting_rows_;
+  std::unique_ptr<Utf8Texts> utf8_texts_;
   std::int64_t company_id_ = 0;
   std::int64_t next_line_id_ = 1;
   std::int64_t first_line_id_ = 1;  // of the current company

@@ -180,7 +180,7 @@ class TablePieces {
   // Converts the next piece into *cp932 and sets *first_line to the number of its first
   // line. False when the piece holds text that CP932 cannot hold.
   bool Next(std::string* cp932, int* first_line) {
-    constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
+    constexpr std::size_t kPieceBytes = std::size_t{1} << 18;
     std::size_t end = text_.size();
     int lines = 0;
     bool quoted = false;
