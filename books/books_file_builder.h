@@ -9,9 +9,15 @@
 // (the two may interleave), EndCompany; then Finish. Any false leaves *error set and the
 // database unfit for use: the caller owns the file (a temporary one, moved into place only
 // after Finish) and its fate.
+//
+// The calls may be made on this thread, each doing its SQLite work before it returns, or
+// from a second thread through Overlapped, which leaves the SQLite work to the thread that
+// owns the database: making the rows and inserting them then share the time of two cores.
+// The file and every error are the same either way.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,32 +62,61 @@ class BooksFileBuilder {
   // Creates the indexes, commits, and syncs the whole file to disk.
   bool Finish(std::string* error);
 
- private:
-  // A posting as kept until the company ends: its line as an offset from the company's
-  // first line id, which keeps it at 16 bytes for the millions a large journal has. The
-  // main code and the line make one number whose order is the postings table's.
-  struct KeptPosting {
-    static std::uint64_t Order(std::int32_t main_code, std::uint32_t line) {
-      return std::uint64_t{static_cast<std::uint32_t>(main_code) ^ 0x8000'0000u} << 32 | line;
-    }
-    std::int32_t main_code() const {
-      return static_cast<std::int32_t>(static_cast<std::uint32_t>(order >> 32) ^ 0x8000'0000u);
-    }
-    std::uint32_t line() const { return static_cast<std::uint32_t>(order); }
+  // Runs produce, which makes the calls above (Begin to Finish, as far as it gets), on a
+  // second thread, while this thread, the one that owns the database, does the SQLite work
+  // they ask for: the database is only ever used here. Returns what produce returns, with
+  // its *error. The rows of WriteVoucher and WriteJournal are inserted a block at a time
+  // after those calls have returned, so an insert that fails is reported by a later call of
+  // the same company (EndCompany at the latest, which waits for the company's rows); the
+  // other calls wait for their SQLite work. An exception thrown on either thread ends both
+  // and is thrown on to the caller here. Call at most once, before any other call.
+  bool Overlapped(const std::function<bool(std::string* error)>& produce, std::string* error);
 
-    std::uint64_t order;
+  // Waits for the SQLite work asked for so far. False with *error set to the message of the
+  // insert that failed when one did: a caller refusing the data for its own reason reports
+  // that failure instead, as it came first. True, *error untouched, otherwise.
+  bool Settle(std::string* error);
+
+ private:
+  // A posting as kept until the company ends, with the others of its main code: its line as
+  // an offset from the company's first line id, which keeps it at 12 bytes for the millions
+  // a large journal has.
+  struct KeptPosting {
+    std::uint32_t line;
     std::int32_t date;
     std::int16_t period_kind;
     std::uint8_t side;
   };
 
+  class PostingsByCode;
   class BatchInsert;
+  class RowBlock;
+  class WorkQueue;
+  class Utf8Texts;
 
   bool Failed(std::string* error);
+  // Refuses the data with message, unless an insert handed on earlier failed: then that.
+  bool Refuse(std::string message, std::string* error);
+  // The SQLite work of BeginCompany and EndCompany; false with the message in the database.
+  bool WriteFrame(const CompanyBooks& books);
+  bool WriteTotals(const TotalsByKey& totals);
+  // Runs job, which uses the database and leaves its message there on failure: here and
+  // now, or on the database's thread while Overlapped runs, waiting for it to finish.
+  // False with *error set when it (or earlier work) failed.
+  bool Do(const std::function<bool()>& job, std::string* error);
+  // Hands a full or final block of rows to be inserted by inserter: now, or later on the
+  // database's thread. False with *error when the insert (or earlier work) failed.
+  bool Insert(std::unique_ptr<BatchInsert>& inserter, RowBlock& block, std::string* error);
 
   SqliteDatabase& database_;
+  std::unique_ptr<WorkQueue> queue_;  // while Overlapped runs
   std::unique_ptr<BatchInsert> vouchers_;
   std::unique_ptr<BatchInsert> lines_;
+  std::unique_ptr<BatchInsert> postings_insert_;
+  std::unique_ptr<RowBlock> voucher_rows_;
+  std::unique_ptr<RowBlock> line_rows_;
+  std::unique_ptr<RowBlock> posting_rows_;
+  std::unique_ptr<Utf8Texts> utf8_texts_;
   std::int64_t company_id_ = 0;
   std::int64_t next_line_id_ = 1;
   std::int64_t first_line_id_ = 1;  // of the current company
@@ -91,7 +126,7 @@ class BooksFileBuilder {
   std::int32_t last_date_ = 0;
   std::int32_t last_key_ = 0;
   std::vector<std::int32_t> journal_keys_;
-  std::vector<KeptPosting> postings_;
+  std::unique_ptr<PostingsByCode> postings_;
   // Scratch of WriteJournal, kept to save an allocation per voucher.
   std::vector<LaidOutLine> laid_out_;
   std::vector<Posting> voucher_postings_;

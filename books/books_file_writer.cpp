@@ -97,16 +97,22 @@ bool WriteCompany(BooksFileBuilder& builder, const CompanyBooks& books, CompanyV
 bool BooksFileWriter::Write(const BooksData& data, const CompactJournal* journal,
                             std::string* error) {
   BooksFileBuilder builder(database_);
-  if (!builder.Begin(data, error)) return false;
-  for (std::size_t c = 0; c < data.companies.size(); ++c) {
-    const CompanyBooks& books = data.companies[c];
-    CompanyVouchers vouchers(books, journal, c);
-    if (!WriteCompany(builder, books, vouchers, error)) {
-      *error = "company data " + std::to_string(books.company.data_number) + ": " + *error;
-      return false;
-    }
-  }
-  return builder.Finish(error);
+  // Filling in the vouchers, summing the totals and laying out the journal overlap with the
+  // inserts.
+  return builder.Overlapped(
+      [&](std::string* why) {
+        if (!builder.Begin(data, why)) return false;
+        for (std::size_t c = 0; c < data.companies.size(); ++c) {
+          const CompanyBooks& books = data.companies[c];
+          CompanyVouchers vouchers(books, journal, c);
+          if (!WriteCompany(builder, books, vouchers, why)) {
+            *why = "company data " + std::to_string(books.company.data_number) + ": " + *why;
+            return false;
+          }
+        }
+        return builder.Finish(why);
+      },
+      error);
 }
 
 }  // namespace vintor::books

@@ -343,24 +343,33 @@ BooksData GenerateBooks(int accounts, int lines, std::uint32_t seed,
 }
 
 bool WriteGeneratedBooks(BooksFileBuilder& builder, BooksGenerator& generator, std::string* error) {
-  const BooksData& frame = generator.frame();
-  const CompanyBooks& books = frame.companies.front();
-  TotalsByKey totals;
-  TotalsAccumulator accumulator(books, &totals);
-  if (!builder.Begin(frame, error) || !builder.BeginCompany(books, error) ||
-      !accumulator.AddOpenings(books.openings, error)) {
-    return false;
-  }
-  // The generator makes its vouchers in date order with rising keys: data order is ledger
-  // order, and each voucher goes into the file as soon as it is made.
-  Voucher voucher;
-  while (generator.Next(&voucher)) {
-    if (!accumulator.AddVoucher(voucher, error) || !builder.WriteVoucher(voucher, error) ||
-        !builder.WriteJournal(voucher, error)) {
-      return false;
-    }
-  }
-  return builder.EndCompany(totals, error) && builder.Finish(error);
+  // Making the vouchers, their totals and their rows takes about as long as inserting the
+  // rows: the two overlap.
+  return builder.Overlapped(
+      [&](std::string* why) {
+        const BooksData& frame = generator.frame();
+        const CompanyBooks& books = frame.companies.front();
+        TotalsByKey totals;
+        TotalsAccumulator accumulator(books, &totals);
+        // A refusal of the totals comes after the inserts asked for before it; one of those
+        // that failed is reported instead.
+        const auto refused = [&] {
+          builder.Settle(why);
+          return false;
+        };
+        if (!builder.Begin(frame, why) || !builder.BeginCompany(books, why)) return false;
+        if (!accumulator.AddOpenings(books.openings, why)) return refused();
+        // The generator makes its vouchers in date order with rising keys: data order is
+        // ledger order, and each voucher goes into the file as soon as it is made.
+        Voucher voucher;
+        while (generator.Next(&voucher)) {
+          if (!accumulator.AddVoucher(voucher, why)) return refused();
+          if (!builder.WriteVoucher(voucher, why) || !builder.WriteJournal(voucher, why))
+            return false;
+        }
+        return builder.EndCompany(totals, why) && builder.Finish(why);
+      },
+      error);
 }
 
 }  // namespace vintor::books

@@ -145,6 +145,14 @@ bool SqliteStatement::BindUtf8(int index, std::string_view utf8) {
   return Fail(sqlite3_errmsg(sqlite3_db_handle(statement_)));
 }
 
+bool SqliteStatement::BindUtf8InPlace(int index, std::string_view utf8) {
+  if (sqlite3_bind_text64(statement_, index, utf8.data(), utf8.size(), SQLITE_STATIC,
+                          SQLITE_UTF8) == SQLITE_OK) {
+    return true;
+  }
+  return Fail(sqlite3_errmsg(sqlite3_db_handle(statement_)));
+}
+
 SqliteStatement::StepResult SqliteStatement::Step() {
   switch (sqlite3_step(statement_)) {
     case SQLITE_ROW:

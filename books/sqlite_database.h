@@ -87,6 +87,9 @@ class SqliteStatement {
   bool Bind(int index, std::int64_t value);
   bool BindText(int index, std::string_view cp932);
   bool BindUtf8(int index, std::string_view utf8);
+  // Binds the text itself rather than a copy: it must stay unchanged and in place until the
+  // statement has been stepped for the last time with this binding.
+  bool BindUtf8InPlace(int index, std::string_view utf8);
 
   // Steps once. kError keeps SQLite's message in the database. A row is also an error when
   // a column declared INTEGER or TEXT in the schema holds a value of another kind (a NULL,

@@ -23,6 +23,9 @@
 //
 #include <shellapi.h>
 #endif
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace vintor::books {
 namespace {
@@ -312,6 +315,16 @@ int Run(os::Os& os, const TavrelCommand& command) {
 
 int main(int argc, char** argv) {
   using namespace vintor::books;
+#ifdef __GLIBC__
+  // Large books are made on one thread and inserted on another (BooksFileBuilder), and an
+  // import converts its tables on a second thread. With a heap of its own per thread, what
+  // the one frees stays out of the other's reach; one heap serves both. Blocks of megabytes
+  // (table pieces, text blocks, row arrays) come from the heap and larger ones straight
+  // from the system, which takes them back when freed: left to itself the heap would take
+  // ever larger freed blocks in, and an import would peak ten megabytes higher or more.
+  mallopt(M_ARENA_MAX, 1);
+  mallopt(M_MMAP_THRESHOLD, 4 << 20);
+#endif
   std::vector<std::string> arguments;
   std::string error;
   if (!Arguments(argc, argv, &arguments, &error)) {
