@@ -659,9 +659,20 @@ class Process {
       startup.hStdOutput = output;
       startup.hStdError = output;
     }
-    return CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, output != nullptr, 0,
-                          nullptr, folder.c_str(), &startup, &info_);
+    // Under Wine on a loaded machine, starting a process now and then fails once with no
+    // fault of the program's (seen in CI as a setup step that could not start tavrel.exe);
+    // a second try a moment later succeeds. The error of the last try is kept for the report.
+    for (int attempt = 1;; ++attempt) {
+      if (CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, output != nullptr, 0,
+                         nullptr, folder.c_str(), &startup, &info_)) {
+        return true;
+      }
+      last_error_ = GetLastError();
+      if (attempt == 3) return false;
+      Sleep(500 * attempt);
+    }
   }
+  DWORD last_error() const { return last_error_; }
 
   bool Ended() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0; }
   bool WaitForEnd(DWORD timeout_ms) const {
@@ -677,6 +688,7 @@ class Process {
 
  private:
   PROCESS_INFORMATION info_ = {};
+  DWORD last_error_ = 0;
 };
 
 std::wstring Quoted(const std::wstring& argument) {
@@ -747,7 +759,10 @@ class Session {
                                  Quoted(PathOf(L"books.db")) + L" " + arguments;
     const bool started = tavrel.Start(command, folder_, log);
     CloseHandle(log);
-    if (!Expect(started, L"cannot start " + command)) return false;
+    if (!Expect(started, L"cannot start " + command + L" (error " +
+                             std::to_wstring(tavrel.last_error()) + L")")) {
+      return false;
+    }
     if (!Expect(tavrel.WaitForEnd(60000), L"tavrel " + arguments + L" did not end")) return false;
     std::string said;
     ReadBytes(log_path, &said);
@@ -996,7 +1011,8 @@ class Session {
     }
     SetEnvironmentVariableW(L"TAVREL_BOOKS", PathOf(L"books.db").c_str());
     if (!Expect(exporter_.Start(Quoted(program) + arguments, folder_, nullptr),
-                L"cannot start " + program)) {
+                L"cannot start " + program + L" (error " +
+                    std::to_wstring(exporter_.last_error()) + L")")) {
       return false;
     }
     const bool shot = !shots_.folder.empty() && !shots_.progress_taken;
