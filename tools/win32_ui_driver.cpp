@@ -1011,8 +1011,8 @@ class Session {
     }
     SetEnvironmentVariableW(L"TAVREL_BOOKS", PathOf(L"books.db").c_str());
     if (!Expect(exporter_.Start(Quoted(program) + arguments, folder_, nullptr),
-                L"cannot start " + program + L" (error " +
-                    std::to_wstring(exporter_.last_error()) + L")")) {
+                L"cannot start " + program + L" (error " + std::to_wstring(exporter_.last_error()) +
+                    L")")) {
       return false;
     }
     const bool shot = !shots_.folder.empty() && !shots_.progress_taken;
