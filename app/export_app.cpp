@@ -7,12 +7,13 @@
 #include "app/installation_check.h"
 #include "app/note_text.h"
 #include "app/totalling_conditions.h"
+#include "report/read_back.h"
 #include "statements/fixed_amount.h"
 #include "statements/report_writer.h"
 #include "statements/statement_aggregator.h"
 #include "supplements/equity_statement.h"
-#include "supplements/ledger_stream.h"
 #include "supplements/ledger_section.h"
+#include "supplements/ledger_stream.h"
 #include "supplements/notes_section.h"
 #include "supplements/report_text_check.h"
 #include "text/cp932.h"
@@ -182,6 +183,10 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
   writer.set_line_list(&statement_lines_);
   writer.set_owner_window(progress.Handle());
   writer.set_equity_choice(equity_kind);
+  // The complete file is read back and compared with what was meant before it replaces the
+  // destination, and the statements are checked against each other on what was read.
+  report::ReadBack read_back;
+  writer.set_written_report_check(&read_back);
 
   platform::StFINDINFO find{};
   bool written = false;
@@ -235,6 +240,8 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
       failure_detail = ledger.unwritable_text();
     } else if (!written && failures_.failed()) {
       failure_detail.clear();
+    } else if (!written && !writer.refusal().empty()) {
+      failure_detail = "出力先 " + output_path + ": " + writer.refusal();
     } else if (!written) {
       // The file could not be written: the user learns where and, when the system said, why.
       failure_detail = "出力先 " + output_path;
@@ -260,6 +267,10 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
   non_jis_texts.Check("製品名（SUPPORT.INF）", writer.product_information().name);
   non_jis_texts.Check("製品バージョン（SUPPORT.INF）", writer.product_information().version);
   if (const std::string warning = non_jis_texts.Warning(); !warning.empty()) {
+    env_.desktop.ShowMessage(progress.Handle(), warning, kTitle, ui::kWarning);
+  }
+  written_.checks = read_back.cross_checks();
+  if (const std::string warning = checks::FailedChecksWarning(written_.checks); !warning.empty()) {
     env_.desktop.ShowMessage(progress.Handle(), warning, kTitle, ui::kWarning);
   }
 

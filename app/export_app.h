@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/host_handshake.h"
+#include "checks/cross_checks.h"
 #include "conditions/conditions_dialog.h"
 #include "conditions/path_style.h"
 #include "os/os.h"
@@ -65,6 +66,8 @@ struct WrittenReport {
   // Why the choices could not be saved for the next run ("<file>: <reason>"); empty when
   // they were. The report is written either way.
   std::string settings_failure;
+  // The checks across the statements, run on the report as read back.
+  std::vector<checks::CheckResult> checks;
 };
 
 class ExportApp {

@@ -1,6 +1,7 @@
 #include "checks/cross_checks.h"
 
 #include <cstdlib>
+#include <string_view>
 
 #include "checks/yen_text.h"
 
@@ -117,6 +118,32 @@ bool AllPassed(const std::vector<CheckResult>& results) {
     if (!result.passed) return false;
   }
   return true;
+}
+
+std::string FailedChecksWarning(const std::vector<CheckResult>& results, std::size_t max_lines) {
+  if (AllPassed(results)) return {};
+  std::string warning =
+      "財務諸表の間で合わない金額があります。レポートは出力しましたが、申告に使う前に"
+      "確かめてください。\n";
+  for (const CheckResult& result : results) {
+    if (result.passed) continue;
+    warning += "\n" + result.title + "\n";
+    std::vector<std::string_view> lines;
+    for (std::string_view rest = result.detail; !rest.empty();) {
+      const std::size_t end = rest.find('\n');
+      lines.push_back(rest.substr(0, end));
+      rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    }
+    // A long detail keeps its first lines and its last, which sums it up.
+    const bool cut = lines.size() > max_lines && max_lines >= 2;
+    const std::size_t head = cut ? max_lines - 1 : lines.size();
+    for (std::size_t k = 0; k < head; ++k) warning += "  " + std::string(lines[k]) + "\n";
+    if (cut) {
+      warning += "  ほか " + std::to_string(lines.size() - head - 1) + " 行\n";
+      warning += "  " + std::string(lines.back()) + "\n";
+    }
+  }
+  return warning;
 }
 
 }  // namespace vintor::checks

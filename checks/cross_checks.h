@@ -42,4 +42,9 @@ std::vector<CheckResult> RunCrossChecks(const ReportFigures& figures);
 // True when every result passed.
 bool AllPassed(const std::vector<CheckResult>& results);
 
+// The warning a run shows when checks failed: what failed and by how much, at most
+// max_lines lines of detail per check (the rest counted); empty when every check passed.
+std::string FailedChecksWarning(const std::vector<CheckResult>& results,
+                                std::size_t max_lines = 10);
+
 }  // namespace vintor::checks

@@ -33,6 +33,7 @@ class CountedFile : public Base {
   }
 
  protected:
+  Target& target() { return *target_; }
   // Numbers a Commit: a failing one closes the file and leaves the target as it was.
   bool CommitTarget() {
     if (os_.NextCallFails() || failed_) {
@@ -54,6 +55,9 @@ class CountedReplacement : public CountedFile<ReplacementFile, ReplacementFile> 
  public:
   using CountedFile::CountedFile;
   bool Commit() override { return CommitTarget(); }
+  long ReadWritten(std::uint64_t offset, char* buffer, std::size_t capacity) override {
+    return target().ReadWritten(offset, buffer, capacity);
+  }
 };
 
 }  // namespace

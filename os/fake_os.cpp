@@ -1,5 +1,7 @@
 #include "os/fake_os.h"
 
+#include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "os/profile_file.h"
@@ -62,6 +64,14 @@ class FakeOs::Replacement : public ReplacementFile {
     if (!committed_) committed_ = os_.StoreFile(normal_, buffer_);
     closed_ = true;
     return committed_;
+  }
+
+  long ReadWritten(std::uint64_t offset, char* buffer, std::size_t capacity) override {
+    if (!closed_) return -1;
+    if (offset >= buffer_.size()) return 0;
+    const std::size_t n = std::min<std::size_t>(capacity, buffer_.size() - offset);
+    std::memcpy(buffer, buffer_.data() + offset, n);
+    return static_cast<long>(n);
   }
 
  private:

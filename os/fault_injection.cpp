@@ -60,6 +60,15 @@ bool FailingAfterBytesReplacement::Commit() {
   return target_->Commit();
 }
 
+bool AlteringReplacement::Append(std::string_view bytes) {
+  const std::size_t at = from_.empty() ? std::string_view::npos : bytes.find(from_);
+  if (at == std::string_view::npos) return target_->Append(bytes);
+  ++alterations_;
+  std::string altered(bytes);
+  altered.replace(at, from_.size(), to_);
+  return target_->Append(altered);
+}
+
 FailingCommitReplacement::FailingCommitReplacement(std::unique_ptr<ReplacementFile> target)
     : target_(std::move(target)) {}
 
@@ -99,6 +108,10 @@ std::unique_ptr<ReplacementFile> FaultInjectingOs::OpenReplacement(const std::st
   if (file == nullptr) return file;
   if (const WriteLimit* limit = FindWriteLimit(path)) {
     file = std::make_unique<FailingAfterBytesReplacement>(std::move(file), limit->byte_limit);
+  }
+  for (const Alteration& alteration : alterations_) {
+    if (!PathMatches(alteration.path, path)) continue;
+    file = std::make_unique<AlteringReplacement>(std::move(file), alteration.from, alteration.to);
   }
   if (Matches(fail_commit_, path)) {
     file = std::make_unique<FailingCommitReplacement>(std::move(file));

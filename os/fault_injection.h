@@ -43,6 +43,9 @@ class FailingAfterBytesReplacement : public ReplacementFile {
   bool Append(std::string_view bytes) override;
   bool Close() override;
   bool Commit() override;
+  long ReadWritten(std::uint64_t offset, char* buffer, std::size_t capacity) override {
+    return target_->ReadWritten(offset, buffer, capacity);
+  }
 
  private:
   std::unique_ptr<ReplacementFile> target_;
@@ -59,9 +62,35 @@ class FailingCommitReplacement : public ReplacementFile {
   bool Append(std::string_view bytes) override { return target_->Append(bytes); }
   bool Close() override { return target_->Close(); }
   bool Commit() override;
+  long ReadWritten(std::uint64_t offset, char* buffer, std::size_t capacity) override {
+    return target_->ReadWritten(offset, buffer, capacity);
+  }
 
  private:
   std::unique_ptr<ReplacementFile> target_;
+};
+
+// A replacement that writes something other than it was given, as a faulty disk or driver
+// would, while every call succeeds: in each Append the first occurrence of `from` is
+// written as `to`. Only a check that reads the file back can tell.
+class AlteringReplacement : public ReplacementFile {
+ public:
+  AlteringReplacement(std::unique_ptr<ReplacementFile> target, std::string from, std::string to)
+      : target_(std::move(target)), from_(std::move(from)), to_(std::move(to)) {}
+  bool Append(std::string_view bytes) override;
+  bool Close() override { return target_->Close(); }
+  bool Commit() override { return target_->Commit(); }
+  long ReadWritten(std::uint64_t offset, char* buffer, std::size_t capacity) override {
+    return target_->ReadWritten(offset, buffer, capacity);
+  }
+  // How many Appends were altered.
+  int alterations() const { return alterations_; }
+
+ private:
+  std::unique_ptr<ReplacementFile> target_;
+  std::string from_;
+  std::string to_;
+  int alterations_ = 0;
 };
 
 // An Os that forwards to a target Os but fails chosen calls for chosen paths. Paths are
@@ -87,6 +116,10 @@ class FaultInjectingOs : public ForwardingOs {
   // Files opened for path, by OpenForWriting or OpenReplacement, fail once byte_limit
   // bytes have been written to them (see FailingAfterBytesFile).
   void FailWritesAfterBytes(std::string_view path, std::size_t byte_limit);
+  // Replacements of path write `to` where they are given `from` (see AlteringReplacement).
+  void AlterWrites(std::string_view path, std::string from, std::string to) {
+    alterations_.push_back({std::string(path), std::move(from), std::move(to)});
+  }
 
   std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) override;
   std::unique_ptr<ReplacementFile> OpenReplacement(const std::string& path) override;
@@ -108,6 +141,12 @@ class FaultInjectingOs : public ForwardingOs {
   std::vector<std::string> fail_create_folder_;
   std::vector<std::string> fail_lock_;
   std::vector<WriteLimit> write_limits_;
+  struct Alteration {
+    std::string path;
+    std::string from;
+    std::string to;
+  };
+  std::vector<Alteration> alterations_;
 };
 
 }  // namespace vintor::os

@@ -17,6 +17,7 @@ class RecordingFile : public ReplacementFile {
   }
   bool Close() override { return true; }
   bool Commit() override { return *committed_ = true; }
+  long ReadWritten(std::uint64_t, char*, std::size_t) override { return -1; }
 
  private:
   std::string* sink_;

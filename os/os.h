@@ -9,6 +9,7 @@
 // Failure is reported through the result (false, empty, nullptr); no operation throws.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -64,6 +65,11 @@ class ReplacementFile : public WritableFile {
   // Flushes, syncs and renames the temporary file over the target. False when any step
   // failed; the target then keeps its old content (or stays absent).
   virtual bool Commit() = 0;
+  // Reads back what was written, for a look at the complete file before Commit: up to
+  // capacity bytes from offset, once Close has answered true. The count, 0 at the end, or -1
+  // when the file cannot be read. What is read is the file this object wrote, whatever its
+  // name may hold by now.
+  virtual long ReadWritten(std::uint64_t offset, char* buffer, std::size_t capacity) = 0;
 };
 
 // An exclusive lock on a lock file, held until the object is destroyed. Other programs

@@ -191,8 +191,9 @@ int XMLCALL UnknownEncoding(void* /*handler_data*/, const XML_Char* name, XML_En
 // One walk over one document: the state the expat callbacks share.
 class Walk {
  public:
-  Walk(XML_Parser parser, ReportContents* contents, const ReportReader::LedgerLineHandler& handler)
-      : parser_(parser), contents_(contents), handler_(handler) {}
+  Walk(XML_Parser parser, ReportContents* contents, const ReportReader::LedgerLineHandler& handler,
+       checks::ContentDigest* digest)
+      : parser_(parser), contents_(contents), handler_(handler), digest_(digest) {}
 
   bool failed() const { return !error_.empty(); }
   const std::string& error() const { return error_; }
@@ -229,6 +230,7 @@ class Walk {
   struct Open {
     Kind kind;
     std::string name;
+    bool has_child = false;
   };
 
   // The CP932 form of text expat delivered; false (the walk failed) when it has none.
@@ -262,6 +264,7 @@ class Walk {
   XML_Parser parser_;
   ReportContents* contents_;
   const ReportReader::LedgerLineHandler& handler_;
+  checks::ContentDigest* digest_;
   std::vector<Open> stack_{{Kind::kDocument, "(文書)"}};
   std::string text_;  // UTF-8 text of the innermost element
   std::string error_;
@@ -391,8 +394,17 @@ void Walk::Start(std::string_view name, const XML_Char** attributes) {
     }
     return;
   }
+  stack_.back().has_child = true;
   stack_.push_back({kind, std::string(name)});
   text_.clear();
+  if (digest_ != nullptr) {
+    digest_->StartElement(name);
+    std::string value;
+    for (const XML_Char** a = attributes; *a != nullptr; a += 2) {
+      if (!ToCp932(a[1], &value)) return;
+      digest_->Attribute(a[0], value);
+    }
+  }
   switch (kind) {
     case Kind::kBasic:
       saw_basic_ = true;
@@ -459,10 +471,14 @@ void Walk::Start(std::string_view name, const XML_Char** attributes) {
 
 void Walk::Text(std::string_view utf8) {
   if (failed()) return;
-  if (HoldsText(stack_.back().kind)) {
+  const Open& open = stack_.back();
+  if (HoldsText(open.kind)) {
     text_.append(utf8);
-  } else if (stack_.back().kind != Kind::kPattern && !IsXmlSpace(utf8)) {
-    Fail("<" + stack_.back().name + "> の中に文字列は置けません");
+  } else if (open.kind != Kind::kPattern && !IsXmlSpace(utf8)) {
+    Fail("<" + open.name + "> の中に文字列は置けません");
+  } else if (digest_ != nullptr && !open.has_child) {
+    // What an element without children holds is its text for the digest, layout or not.
+    text_.append(utf8);
   }
 }
 
@@ -541,9 +557,16 @@ void Walk::End() {
   if (HoldsText(leaf.kind)) {
     std::string value;
     if (!ToCp932(text_, &value)) return;
+    if (digest_ != nullptr) digest_->Text(value);
     EndLeaf(leaf, value);
     if (failed()) return;
-  } else if (leaf.kind == Kind::kLedgerLine) {
+  } else if (digest_ != nullptr && !leaf.has_child) {
+    std::string value;
+    if (!ToCp932(text_, &value)) return;
+    digest_->Text(value);
+  }
+  if (digest_ != nullptr) digest_->EndElement();
+  if (leaf.kind == Kind::kLedgerLine) {
     LedgerAccount& account = contents_->ledger->back();
     ++account.line_count;
     account.last_balance = line_.balance;
@@ -617,7 +640,7 @@ bool ReportReader::Read(ByteSource& source, ReportContents* contents, std::strin
     *error = "XML パーサーを作れません";
     return false;
   }
-  Walk walk(parser.get(), contents, handler_);
+  Walk walk(parser.get(), contents, handler_, digest_);
   XML_SetUserData(parser.get(), &walk);
   XML_SetElementHandler(parser.get(), OnStart, OnEnd);
   XML_SetCharacterDataHandler(parser.get(), OnText);

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "checks/content_digest.h"
 #include "report/report_contents.h"
 
 namespace vintor::report {
@@ -31,6 +32,9 @@ class ReportReader {
       std::function<void(const LedgerAccount& account, std::size_t index, const LedgerLine& line)>;
 
   void set_ledger_line_handler(LedgerLineHandler handler) { handler_ = std::move(handler); }
+  // When set, every element read is fed to the digest (see checks::ContentDigest), so that
+  // the file can be compared with what its writer meant to write. Not owned.
+  void set_content_digest(checks::ContentDigest* digest) { digest_ = digest; }
 
   // Reads a whole report into *contents (replaced). True when the bytes are a well-formed
   // report: an XML document declared Shift_JIS whose every character is CP932, with the root
@@ -46,6 +50,7 @@ class ReportReader {
 
  private:
   LedgerLineHandler handler_;
+  checks::ContentDigest* digest_ = nullptr;
 };
 
 }  // namespace vintor::report

@@ -59,6 +59,7 @@ ReportWriter::ReportWriter(os::Os& os, ui::Desktop& desktop, std::string product
 
 bool ReportWriter::WriteReport(const std::string& path, std::int16_t function_number,
                                const platform::StDATAINFO& company) {
+  refusal_.clear();
   if (lines_ == nullptr) return false;
   // A half-written report must never take the place of a good one: the document is written
   // beside the destination and moved over it only once it is complete.
@@ -74,6 +75,9 @@ bool ReportWriter::WriteReport(const std::string& path, std::int16_t function_nu
     return false;
   }
   if (xml.Close() != 0) return false;
+  if (written_check_ != nullptr && !written_check_->Check(*file, xml.digest(), &refusal_)) {
+    return false;
+  }
   return file->Commit();
 }
 

@@ -14,6 +14,7 @@
 #include "statements/data_section.h"
 #include "statements/product_information.h"
 #include "statements/statement_line_list.h"
+#include "statements/written_report_check.h"
 #include "statements/xml_writer.h"
 #include "ui/progress_window.h"
 #include "ui/ui.h"
@@ -50,12 +51,18 @@ class ReportWriter {
   void set_start_position(std::int16_t position) { start_position_ = position; }
   // The sections written inside DATA after the statements, in this order. Not owned.
   void set_data_sections(std::vector<DataSection*> sections) { sections_ = std::move(sections); }
+  // Looks at the complete file before it replaces the destination; a failed check fails the
+  // report. Not owned; null (the default) skips the look.
+  void set_written_report_check(WrittenReportCheck* check) { written_check_ = check; }
 
   std::int16_t equity_choice() const { return equity_choice_; }
   std::int32_t notes_flag() const { return notes_flag_; }
   // The program name and version the last report was written with (from the product
   // information file, else the defaults); empty before a report was begun.
   const ProductInformation& product_information() const { return product_; }
+  // Why the last report was not kept when the written-report check refused it (CP932);
+  // empty otherwise.
+  const std::string& refusal() const { return refusal_; }
 
   // Writes the report for the company to path. The document goes to a replacement file in
   // the destination's folder that takes the destination's place only when every line was
@@ -63,7 +70,8 @@ class ReportWriter {
   // stood at path before is left untouched.
   //
   // True when the report is in place. False when no line list is set, the replacement cannot
-  // be created, any line or section fails, or the file cannot be kept or moved into place.
+  // be created, any line or section fails, the written-report check refuses the file (see
+  // refusal()), or the file cannot be kept or moved into place.
   // The only error passed on is FixedAmountOverflow from a supplementary section.
   bool WriteReport(const std::string& path, std::int16_t function_number,
                    const platform::StDATAINFO& company);
@@ -88,6 +96,8 @@ class ReportWriter {
   std::int32_t notes_flag_ = 0;
   std::int16_t start_position_ = 0;
   std::vector<DataSection*> sections_;
+  WrittenReportCheck* written_check_ = nullptr;
+  std::string refusal_;
 };
 
 }  // namespace vintor::statements

@@ -47,6 +47,9 @@ class ReportOs : public os::ForwardingOs {
     bool Append(std::string_view bytes) override { return file_.Append(bytes); }
     bool Close() override { return file_.Close(); }
     bool Commit() override { return file_.Commit(); }
+    long ReadWritten(std::uint64_t offset, char* buffer, std::size_t capacity) override {
+      return file_.ReadWritten(offset, buffer, capacity);
+    }
 
    private:
     RecordingFile& file_;

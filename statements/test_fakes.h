@@ -2,6 +2,7 @@
 // that records the message boxes it is asked to show.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,12 @@ class RecordingFile : public os::ReplacementFile {
   bool Commit() override {
     ++commits;
     return !fail_commit;
+  }
+  long ReadWritten(std::uint64_t offset, char* buffer, std::size_t capacity) override {
+    if (offset >= written.size()) return 0;
+    const std::size_t n = std::min<std::size_t>(capacity, written.size() - offset);
+    written.copy(buffer, n, offset);
+    return static_cast<long>(n);
   }
 
   std::string written;

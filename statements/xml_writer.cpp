@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "checks/content_digest.h"
 #include "text/cp932.h"
 #include "text/xml_entities.h"
 
@@ -15,6 +16,13 @@ constexpr std::string_view kLineEnd = "\r\n";
 
 bool IsGiven(const XmlAttribute& attribute) {
   return attribute.name != nullptr && attribute.value != nullptr;
+}
+
+void DigestAttributes(checks::ContentDigest& digest, XmlAttribute first, XmlAttribute second) {
+  for (const XmlAttribute& attribute : {first, second}) {
+    if (!IsGiven(attribute)) return;
+    digest.Attribute(attribute.name, attribute.value);
+  }
 }
 
 }  // namespace
@@ -102,7 +110,11 @@ bool XmlWriter::OpenElement(std::string_view name, int depth, XmlAttribute first
   line_.PutAttributes(first, second);
   line_.Put(">");
   line_.Put(kLineEnd);
-  return WriteLine(line_);
+  if (!WriteLine(line_)) return false;
+  digest_.StartElement(name);
+  DigestAttributes(digest_, first, second);
+  just_opened_ = true;
+  return true;
 }
 
 bool XmlWriter::Element(std::string_view name, std::string_view text, int depth, XmlAttribute first,
@@ -118,7 +130,13 @@ bool XmlWriter::Element(std::string_view name, std::string_view text, int depth,
   line_.Put(name);
   line_.Put(">");
   line_.Put(kLineEnd);
-  return WriteLine(line_);
+  if (!WriteLine(line_)) return false;
+  digest_.StartElement(name);
+  DigestAttributes(digest_, first, second);
+  digest_.Text(text);
+  digest_.EndElement();
+  just_opened_ = false;
+  return true;
 }
 
 bool XmlWriter::CloseElement(std::string_view name, int depth) {
@@ -127,7 +145,15 @@ bool XmlWriter::CloseElement(std::string_view name, int depth) {
   line_.Put(name);
   line_.Put(">");
   line_.Put(kLineEnd);
-  return WriteLine(line_);
+  if (!WriteLine(line_)) return false;
+  if (just_opened_) {
+    // An element opened and closed with nothing inside holds the layout between its tags as
+    // its text: the line end (which a reader sees as LF) and the closing tag's indent.
+    digest_.Text("\n" + std::string(static_cast<std::size_t>(depth), '\t'));
+    just_opened_ = false;
+  }
+  digest_.EndElement();
+  return true;
 }
 
 std::string XmlWriter::Escape(std::string_view text) {

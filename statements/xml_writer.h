@@ -1,12 +1,14 @@
 // Line-oriented XML output of the report: every element is written as whole lines, indented
 // with tabs and ended with CR LF, each line handed to the file in one Append. No document
-// tree is built and nothing is buffered beyond one line, which is composed in place. Text is CP932 and is not converted.
+// tree is built and nothing is buffered beyond one line, which is composed in place. Text is CP932
+// and is not converted.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
+#include "checks/content_digest.h"
 #include "os/os.h"
 
 namespace vintor::statements {
@@ -76,6 +78,9 @@ class XmlWriter {
   bool ElementCutToFit(std::string_view name, std::string_view text, int depth);
 
   bool is_open() const { return file_ != nullptr; }
+  // What the elements written so far say (see checks::ContentDigest); a refused line adds
+  // nothing. The XML declaration and bytes given to WriteRaw are not part of it.
+  const checks::ContentDigest& digest() const { return digest_; }
   const std::string& path() const { return path_; }
 
  private:
@@ -104,6 +109,8 @@ class XmlWriter {
   os::WritableFile* file_ = nullptr;
   std::string path_;
   Line line_;
+  checks::ContentDigest digest_;
+  bool just_opened_ = false;  // the last line written opened an element
 };
 
 }  // namespace vintor::statements

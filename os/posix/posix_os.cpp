@@ -375,6 +375,20 @@ class PosixReplacementFile : public ReplacementFile {
     return true;
   }
 
+  // The second descriptor names the very file written, so a name swapped meanwhile cannot
+  // put someone else's bytes in front of the check.
+  long ReadWritten(std::uint64_t offset, char* buffer, std::size_t capacity) override {
+    if (lock_fd_ < 0) return -1;
+    for (;;) {
+      const ssize_t got = ::pread(lock_fd_, buffer, capacity, static_cast<off_t>(offset));
+      if (got >= 0) return static_cast<long>(got);
+      if (errno != EINTR) {
+        NoteFailure();
+        return -1;
+      }
+    }
+  }
+
  private:
   DescriptorWriter writer_;
   int lock_fd_;
@@ -440,7 +454,8 @@ int CreateSiblingTemporary(const std::string& target, std::string* temp_path,
     std::string candidate = folder + std::string(kTemporaryPrefix);
     for (std::size_t k = 0; k < kTemporaryRandomLength; ++k)
       candidate += kTemporaryAlphabet[random() % kTemporaryAlphabet.size()];
-    const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    // Open for reading too: the report is read back through this file before it is moved.
+    const int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
       if (errno != EEXIST && errno != EINTR) return -1;
       continue;

@@ -167,9 +167,9 @@ bool FollowLink(std::wstring* path) {
                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   std::wstring final_path(MAX_PATH, L'\0');
-  DWORD length = ::GetFinalPathNameByHandleW(handle, final_path.data(),
-                                             static_cast<DWORD>(final_path.size()),
-                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  DWORD length =
+      ::GetFinalPathNameByHandleW(handle, final_path.data(), static_cast<DWORD>(final_path.size()),
+                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
   if (length >= final_path.size()) {
     final_path.assign(length + 1, L'\0');
     length = ::GetFinalPathNameByHandleW(handle, final_path.data(),
@@ -198,6 +198,20 @@ class Win32ReplacementFile : public ReplacementFile {
   // door to a swap. Close only writes what is buffered.
   bool Close() override { return writer_.Flush(); }
 
+  // Read through the handle still open (not by name), so what is read is what was written.
+  long ReadWritten(std::uint64_t offset, char* buffer, std::size_t capacity) override {
+    if (closed_) return -1;
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(capacity, 1u << 30));
+    if (!::ReadFile(writer_.handle(), buffer, wanted, &got, &at)) {
+      return ::GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
+    }
+    return static_cast<long>(got);
+  }
+
   bool Commit() override {
     if (committed_) return true;
     // The data is flushed before the move, so the target never names a file whose content
@@ -221,7 +235,7 @@ class Win32ReplacementFile : public ReplacementFile {
 // in the same folder: a move across volumes is a copy, not one step. The name is short and
 // does not grow with the target's, so a target near the path-length limit still works.
 // The file is shared with nobody, and opened with the right to move and delete it through
-// its handle.
+// its handle and to read it back before it is moved.
 HANDLE CreateSiblingTemporary(const std::wstring& target) {
   static constexpr std::wstring_view kAlphabet =
       L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -230,8 +244,8 @@ HANDLE CreateSiblingTemporary(const std::wstring& target) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::wstring candidate = folder + L".~";
     for (int k = 0; k < 6; ++k) candidate += kAlphabet[random() % kAlphabet.size()];
-    const HANDLE handle = ::CreateFileW(candidate.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
-                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle = ::CreateFileW(candidate.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0,
+                                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE) return handle;
     const DWORD error = ::GetLastError();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
@@ -319,8 +333,8 @@ class Win32Os : public Os {
       return nullptr;
     // A symbolic link is followed: the file it names is replaced, in that file's folder, and
     // the link stays, as a create-or-truncate write would have done.
-    if (attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && !FollowLink(&wide)) {
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+        !FollowLink(&wide)) {
       return nullptr;
     }
     // A read-only file could not have been written either; it is refused now rather than

@@ -1,0 +1,24 @@
+// A look at the complete report file in the moment between its last byte and its taking the
+// destination's place. The report writer calls it; what it looks for is the caller's (the
+// exporter reads the file back with an XML parser, report/read_back.h).
+#pragma once
+
+#include <string>
+
+#include "checks/content_digest.h"
+#include "os/os.h"
+
+namespace vintor::statements {
+
+class WrittenReportCheck {
+ public:
+  virtual ~WrittenReportCheck() = default;
+  // file is closed and readable with ReadWritten; meant is the digest of every element the
+  // writer wrote. True when the file says what was meant. False, with *why (CP932) saying
+  // what is wrong, when it does not or cannot be read: the report is then not kept and the
+  // destination stays as it was.
+  virtual bool Check(os::ReplacementFile& file, const checks::ContentDigest& meant,
+                     std::string* why) = 0;
+};
+
+}  // namespace vintor::statements
