@@ -102,48 +102,4 @@ void LayOutVoucher(const Voucher& voucher, const TaxAccounts& tax, std::int64_t 
   for (const int position : order) lay_out(position);
 }
 
-bool LayOutJournal(const CompanyBooks& books, std::int64_t first_line_id, JournalLayout* layout,
-                   std::string* error) {
-  std::vector<const Voucher*> vouchers;
-  vouchers.reserve(books.vouchers.size());
-  std::size_t line_count = 0;
-  for (const Voucher& voucher : books.vouchers) {
-    vouchers.push_back(&voucher);
-    line_count += voucher.lines.size();
-  }
-  std::sort(vouchers.begin(), vouchers.end(), [](const Voucher* a, const Voucher* b) {
-    return a->date != b->date ? a->date < b->date : a->journal_key < b->journal_key;
-  });
-  // The voucher cursor finds a voucher by its key alone.
-  {
-    std::vector<std::int32_t> keys;
-    keys.reserve(vouchers.size());
-    for (const Voucher* voucher : vouchers) keys.push_back(voucher->journal_key);
-    std::sort(keys.begin(), keys.end());
-    const auto repeated = std::adjacent_find(keys.begin(), keys.end());
-    if (repeated != keys.end()) {
-      *error = "two vouchers have the journal key " + std::to_string(*repeated);
-      return false;
-    }
-  }
-
-  const TaxAccounts tax = FindTaxAccounts(books.accounts);
-  layout->lines.clear();
-  layout->postings.clear();
-  layout->lines.reserve(line_count);
-  layout->postings.reserve(line_count * 2);
-  for (const Voucher* voucher : vouchers) {
-    LayOutVoucher(*voucher, tax, first_line_id + static_cast<std::int64_t>(layout->lines.size()),
-                  &layout->lines, &layout->postings);
-  }
-  // Line ids grow with the date, so ordering by main code and line id is ordering by main
-  // code, date and line id: the order of the postings table's key, which makes the bulk
-  // insert an append.
-  std::sort(layout->postings.begin(), layout->postings.end(),
-            [](const Posting& a, const Posting& b) {
-              return a.main_code != b.main_code ? a.main_code < b.main_code : a.line_id < b.line_id;
-            });
-  return true;
-}
-
 }  // namespace vintor::books

@@ -47,22 +47,11 @@ struct Posting {
   std::int16_t period_kind = kPeriodMonth;  // the voucher's: closing periods are chosen apart
 };
 
-struct JournalLayout {
-  std::vector<LaidOutLine> lines;  // line i has the id first_line_id + i
-  std::vector<Posting> postings;   // ordered by main code, then date and line id
-};
-
 // Lays out one voucher of a company whose chart has the tax accounts tax: appends its lines
 // to *lines in line-number order (lines of equal numbers in their order in voucher.lines),
 // the first with the id first_line_id, and their postings to *postings in line order (not
 // yet in the postings table's order).
 void LayOutVoucher(const Voucher& voucher, const TaxAccounts& tax, std::int64_t first_line_id,
                    std::vector<LaidOutLine>* lines, std::vector<Posting>* postings);
-
-// Lays out the journal of one company with line ids counting from first_line_id. The
-// debit-tax and credit-tax accounts additionally get every line with a debit or credit
-// tax. False with *error when two vouchers share a journal key.
-bool LayOutJournal(const CompanyBooks& books, std::int64_t first_line_id, JournalLayout* layout,
-                   std::string* error);
 
 }  // namespace vintor::books

@@ -119,5 +119,23 @@ TEST(CrossChecksTest, LedgerFailureNamesEveryAccountAndTheExcludedLines) {
   EXPECT_NE(result.detail.find("集計から除かれる科目"), std::string::npos);
 }
 
+TEST(CrossChecksTest, TheWarningShowsFailedChecksOnlyAndCutsALongDetailKeepingItsSummary) {
+  EXPECT_EQ(FailedChecksWarning(RunCrossChecks(Passing())), "");
+  ReportFigures f = Passing();
+  f.assets = *f.assets + 5;
+  f.ledger.assign(30, {"科目", 100, 200, 1, 100});
+  const std::string warning = FailedChecksWarning(RunCrossChecks(f), 10);
+  EXPECT_NE(warning.find("貸借対照表"), std::string::npos);
+  EXPECT_EQ(warning.find("当期純利益"), std::string::npos) << warning;
+  // 30 accounts and the summary: 9 accounts shown, 21 counted, the summary last.
+  std::size_t shown = 0;
+  for (std::size_t at = warning.find("  科目:"); at != std::string::npos;
+       at = warning.find("  科目:", at + 1)) {
+    ++shown;
+  }
+  EXPECT_EQ(shown, 9u) << warning;
+  EXPECT_NE(warning.find("  ほか 21 行\n  30 科目が一致しません"), std::string::npos) << warning;
+}
+
 }  // namespace
 }  // namespace vintor::checks
