@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "statements/account_balances.h"
-#include "statements/selected_company.h"
+#include "statements/company_link.h"
 #include "text/cp932.h"
 
 namespace vintor::statements {
@@ -59,6 +59,7 @@ bool StatementAggregator::Run(bool tax_included, const platform::StFINDINFO& fin
   // gets only a tenth of its usual share of the display then.
   const double divisor = ledger_requested_ ? 10.0 : 1.0;
   Advance(0, 1000 / divisor);
+  company_ = company;
   if (!PrepareCursor()) return false;
   Advance(1000 / divisor, 3000 / divisor);
 
@@ -144,12 +145,9 @@ StatementAggregator::Range StatementAggregator::ReadRange(bool tax_included,
 
 bool StatementAggregator::PrepareCursor() {
   if (cursor_ != nullptr) return true;
-  // The cursor reads the company the user has selected in the product, which is the company
-  // of the run's data record.
-  if (SelectedCompany(library_) == nullptr) return Fail("ClSetData::GetSelectedInfo", -1);
   cursor_ = library_.NewRuleKamoku();
   if (cursor_ == nullptr) return Fail("ClRuleKamoku の作成", -1);
-  if (!AttachToSelectedCompany(*cursor_, library_, failures_, "ClRuleKamoku")) {
+  if (!AttachToCompany(*cursor_, library_, *company_, failures_, "ClRuleKamoku")) {
     cursor_.reset();  // a later run starts with a cursor of its own
     return false;
   }
@@ -224,10 +222,11 @@ bool StatementAggregator::ReadSavedText(int kind, std::string* text) {
     if (failures_ != nullptr) failures_->Record(call, code, subject);
     return false;
   };
-  if (SelectedCompany(library_) == nullptr) return failed("ClSetData::GetSelectedInfo", -1);
+  // The notes are those of the company totalled.
+  if (!company_) return failed("StatementAggregator::set_company", -1);
   saved_reader_ = library_.NewSaveKessansho();
   if (saved_reader_ == nullptr) return failed("ClSaveKessansho の作成", -1);
-  if (!AttachToSelectedCompany(*saved_reader_, library_, failures_, "ClSaveKessansho")) {
+  if (!AttachToCompany(*saved_reader_, library_, *company_, failures_, "ClSaveKessansho")) {
     notes_failed_ = true;
     return false;
   }

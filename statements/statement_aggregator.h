@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -52,7 +53,7 @@ class StatementAggregator {
   // account the library counts is read, however many there are.
   //
   // True on success. False when no line list is set, the cursor cannot be created or pointed
-  // at the selected company, any library call fails (an end-of-records answer is not a
+  // at the company, any library call fails (an end-of-records answer is not a
   // failure), the ledger of an account cannot be extracted, or a line cannot be stored; the
   // lines appended so far stay in the list and a library failure is in the failure log.
   // Throws FixedAmountOverflow when a closing balance reaches 10^14 yen: the run must then
@@ -63,10 +64,13 @@ class StatementAggregator {
   // Where the progress display stands after the run; the report writer continues from there.
   double progress_position() const { return progress_position_; }
 
-  // The saved notes of the selected company, read from the statements saved in the books.
-  // Each query reads its text afresh through a new saved-statement reader. A text the
+  // The company whose notes are read; Run sets it too.
+  void set_company(const platform::StDATAINFO& company) { company_ = company; }
+
+  // The saved notes of the company of set_company or the last Run, read from the statements saved
+  // in the books. Each query reads its text afresh through a new saved-statement reader. A text the
   // company does not have (the library answers end-of-records) makes the query answer
-  // false. Any other failure (no selected company, no reader, an error code) makes it answer
+  // false. Any other failure (no Run before, no reader, an error code) makes it answer
   // false too and is recorded in the failure log: check notes_failed() before trusting a
   // false answer. Every buffer the library hands out is freed before the query returns.
   //
@@ -114,6 +118,7 @@ class StatementAggregator {
   platform::LibraryFailureLog* failures_ = nullptr;
   bool notes_failed_ = false;
   std::unique_ptr<platform::ClRuleKamoku> cursor_;
+  std::optional<platform::StDATAINFO> company_;  // of the last Run
   // Declared after the cursor so that it is destroyed first.
   std::unique_ptr<platform::ClSaveKessansho> saved_reader_;
 };

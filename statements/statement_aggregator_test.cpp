@@ -436,13 +436,13 @@ TEST_F(StatementAggregatorTest, HandsEveryAccountToTheLedgerRightAfterItsLine) {
   EXPECT_TRUE(extractor_.keys.empty());
 }
 
-TEST_F(StatementAggregatorTest, PreparesTheCursorForTheSelectedCompany) {
+TEST_F(StatementAggregatorTest, PreparesTheCursorForTheCompanyOfTheRun) {
   std::strcpy(company_.data_id, "RUN-RECORD");
   script_.records = {Account(1, 0x80880100, true, {1}, {})};
   const StFINDINFO find = Months(4, 9);
   ASSERT_TRUE(Run(find));
   EXPECT_EQ(script_.set_manager, &library_.data.set_manager);
-  EXPECT_EQ(script_.data_id, "SELECTED-7");
+  EXPECT_EQ(script_.data_id, "RUN-RECORD") << "the company passed, not the one selected";
   EXPECT_EQ(script_.opt_link, &library_.links.link);
   EXPECT_EQ(script_.move_ready, (std::vector<int>{1, 0, 0, 1, 0}));
   EXPECT_EQ(script_.find, &find);
@@ -509,8 +509,6 @@ TEST_F(StatementAggregatorTest, FailsOnLibraryErrorsKeepingTheLinesSoFar) {
     std::size_t ledger_fails_at = 0;
   } const cases[] = {
       {"no cursor", [](FakeLibrary& l) { l.script.refuse_cursor = true; }, false, 0, 0},
-      {"no selected company", [](FakeLibrary& l) { l.data.companies.selected = nullptr; }, false, 0,
-       0},
       {"count fails", [](FakeLibrary& l) { l.script.sum_count_result = 3; }, false, 0, 1},
       {"positioning fails", [](FakeLibrary& l) { l.script.move_pos_result = 3; }, false, 0, 1},
       {"third read fails",
@@ -578,6 +576,7 @@ TEST_F(StatementAggregatorTest, EachQueryReadsItsKindThroughANewReader) {
   store_.answers[platform::kSavedNotesText] = {0, "<Notes>\r\n</Notes>\r\n"};
   {
     StatementAggregator aggregator(library_);
+    aggregator.set_company(selected_);
     EXPECT_TRUE(aggregator.ReadNotesMode());
     EXPECT_TRUE(aggregator.ReadNotesEntered());
     std::uint8_t flags[kNoteDisplayFlagCount] = {};
@@ -616,6 +615,7 @@ TEST_F(StatementAggregatorTest, AnUnreadableTextAnswersFalseAndItsBufferIsFreed)
     store_.freed = 0;
     for (int kind : {0, 100, 1000}) store_.answers[kind] = c.answer;
     StatementAggregator aggregator(library_);
+    aggregator.set_company(selected_);
     EXPECT_FALSE(aggregator.ReadNotesMode());
     EXPECT_FALSE(aggregator.ReadNotesEntered());
     std::uint8_t flags[kNoteDisplayFlagCount] = {};
@@ -633,6 +633,7 @@ TEST_F(StatementAggregatorTest, TakesTheTextByItsLengthNotByATerminator) {
   store_.answers[platform::kSavedNotesSettings] = {0, "Note=1"};             // "9" follows
   store_.answers[platform::kSavedNotesText] = {0, std::string("A\0B", 3)};
   StatementAggregator aggregator(library_);
+  aggregator.set_company(selected_);
   EXPECT_FALSE(aggregator.ReadNotesMode());
   EXPECT_TRUE(aggregator.ReadNotesEntered());
   std::string text;
@@ -644,15 +645,14 @@ TEST_F(StatementAggregatorTest, TakesTheTextByItsLengthNotByATerminator) {
 TEST_F(StatementAggregatorTest, AnswersFalseWithoutACompanyOrAReader) {
   store_.answers[platform::kSavedNotesMode] = {0, "InputMode=1"};
   {
-    library_.data.companies.selected = nullptr;
     StatementAggregator aggregator(library_);
     EXPECT_FALSE(aggregator.ReadNotesMode());
     EXPECT_EQ(store_.readers_created, 0);
   }
   {
-    library_.data.companies.selected = &selected_;
     store_.refuse_reader = true;
     StatementAggregator aggregator(library_);
+    aggregator.set_company(selected_);
     EXPECT_FALSE(aggregator.ReadNotesMode());
   }
   EXPECT_EQ(store_.handed_out, 0);

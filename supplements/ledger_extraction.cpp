@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "statements/account_balances.h"
-#include "statements/selected_company.h"
+#include "statements/company_link.h"
 #include "text/cp932.h"
 
 namespace vintor::supplements {
@@ -120,7 +120,7 @@ bool LedgerExtractor::BeginAccountLedger(bool tax_included, const platform::StDA
   }
   current_key_ = totals.key;
   current_name_.assign(text::FieldText(totals.formal_name));
-  if (!PrepareLedgerCursor()) return false;
+  if (!PrepareLedgerCursor(company)) return false;
 
   platform::StMOTOCHOHYOJIINFO display{};
   if (!DescribeLedger(find, totals, &display)) return false;
@@ -185,13 +185,12 @@ bool LedgerExtractor::Fail(const std::string& call, int code) {
   return false;
 }
 
-bool LedgerExtractor::PrepareLedgerCursor() {
+bool LedgerExtractor::PrepareLedgerCursor(const platform::StDATAINFO& company) {
   if (ledger_ != nullptr) return true;
-  // The ledger is read for the company the user has selected in the product, which is the
-  // company of the run.
+  // One extractor serves one run, so the cursor stays on the company it was first given.
   ledger_ = library_.NewRuleMotocho();
   if (ledger_ == nullptr) return Fail("ClRuleMotocho の作成", -1);
-  if (!statements::AttachToSelectedCompany(*ledger_, library_, failures_, "ClRuleMotocho")) {
+  if (!statements::AttachToCompany(*ledger_, library_, company, failures_, "ClRuleMotocho")) {
     ledger_.reset();
     return false;
   }

@@ -86,7 +86,7 @@ class LedgerExtractor : public statements::AccountLedgerExtractor {
     std::int32_t read = 0;   // lines read so far
   };
 
-  bool PrepareLedgerCursor();
+  bool PrepareLedgerCursor(const platform::StDATAINFO& company);
   // The account and dates the ledger cursor shows for this account; false when the
   // accounting period cannot be set up.
   bool DescribeLedger(const platform::StFINDINFO& find, const platform::StKAMOKUSUMINFO& totals,

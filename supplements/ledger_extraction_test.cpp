@@ -333,7 +333,7 @@ TEST_F(LedgerExtractionTest, FillsAnEntryPerLineFromTheLedgerCursor) {
   EXPECT_EQ(entry.balance, -1000 * kYen);
 
   // The cursor shows the account from the first day of month 4 to the last of month 6.
-  EXPECT_EQ(books().ledger_data_id, "C001") << "the company selected in the product";
+  EXPECT_EQ(books().ledger_data_id, "RUN1") << "the company of the run";
   EXPECT_EQ(books().display.account_key, kOwn);
   EXPECT_EQ(books().display.first_date, 4001);
   EXPECT_EQ(books().display.last_date, 6030);
