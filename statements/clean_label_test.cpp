@@ -54,8 +54,8 @@ TEST(CleanLabelTest, NeverMatchesAcrossACharacter) {
 // The quick test may say "maybe" for a clean name, never "no" for a decorated one.
 TEST(CleanLabelTest, TheQuickTestNeverMissesADecoration) {
   for (const std::string text :
-       {"現金", "普通預金", "リース料", "売掛金(製)", "売掛金[完]", "（本社）", "【旧】現金", "《仮》",
-        "［未］", "現　金", "現 金", "\x82\x81@", "A\x82", "ＡＢＣ商事"}) {
+       {"現金", "普通預金", "リース料", "売掛金(製)", "売掛金[完]", "（本社）", "【旧】現金",
+        "《仮》", "［未］", "現　金", "現 金", "\x82\x81@", "A\x82", "ＡＢＣ商事"}) {
     SCOPED_TRACE(testing::PrintToString(text));
     std::string out;
     CleanLabel(text, &out);

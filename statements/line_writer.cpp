@@ -96,10 +96,7 @@ bool LineWriter::WriteOtherFixedAssets(int depth, bool warn) {
       if (amount.empty()) continue;
       // The account still appears, under the first subsection that lists it; the user is
       // told once so that its character can be corrected in the books.
-      if (warn && owner_ != 0) {
-        desktop_.ShowMessage(owner_, UnclassifiedFixedAssetWarning(line.key, FormalName(line)),
-                             ui::kCaption, ui::kWarning);
-      }
+      if (warn) diagnostics_.Warn(UnclassifiedFixedAssetWarning(line.key, FormalName(line)));
       if (!WriteItem(line, amount, depth)) return false;
     }
   }

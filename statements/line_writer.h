@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "statements/diagnostics.h"
 #include "statements/statement_line_list.h"
 #include "statements/xml_writer.h"
-#include "ui/ui.h"
 
 namespace vintor::statements {
 
@@ -23,18 +23,17 @@ inline constexpr std::uint32_t kOtherFixedAssetCharacters[] = {0x80840000, 0x808
 std::string UnclassifiedFixedAssetWarning(std::int32_t key, std::string_view formal_name);
 
 // Writes statement lines through an XmlWriter. Every amount is a closing balance in whole yen
-// (AmountText); every label is an account name after CleanLabel. The writer, list and desktop
-// are not owned and must outlive this object.
+// (AmountText); every label is an account name after CleanLabel. The writer, list and
+// diagnostics are not owned and must outlive this object.
 //
 // Each operation answers false when a line could not be written or a query failed; the
 // statement being written must then stop. A heading or total whose line does not exist is
 // not a failure.
 class LineWriter {
  public:
-  // owner is the parent of the warnings; 0 suppresses them.
-  LineWriter(XmlWriter& xml, const StatementLineList& lines, ui::Desktop& desktop,
-             ui::WindowHandle owner)
-      : xml_(xml), lines_(lines), desktop_(desktop), owner_(owner) {}
+  // Warnings go to diagnostics.
+  LineWriter(XmlWriter& xml, const StatementLineList& lines, Diagnostics& diagnostics)
+      : xml_(xml), lines_(lines), diagnostics_(diagnostics) {}
 
   XmlWriter& xml() { return xml_; }
   const StatementLineList& lines() const { return lines_; }
@@ -52,8 +51,7 @@ class LineWriter {
   // WriteItems of the net-result section without its three total accounts.
   bool WriteIncomeTaxItems(int depth);
   // Item rows of the kOtherFixedAssetCharacters lines, exactly matched. With warn, each row
-  // is preceded by the UnclassifiedFixedAssetWarning when an owner window is set; the user
-  // only acknowledges it.
+  // is preceded by the UnclassifiedFixedAssetWarning.
   bool WriteOtherFixedAssets(int depth, bool warn);
 
  private:
@@ -64,8 +62,7 @@ class LineWriter {
 
   XmlWriter& xml_;
   const StatementLineList& lines_;
-  ui::Desktop& desktop_;
-  ui::WindowHandle owner_;
+  Diagnostics& diagnostics_;
 };
 
 }  // namespace vintor::statements

@@ -34,7 +34,7 @@ ProductInformation ParseProductInformation(std::string_view contents) {
   return {ValueBehind(contents, kNameKey), ValueBehind(contents, kVersionKey)};
 }
 
-ProductInformation ReadProductInformation(os::Os& os, ui::Desktop& desktop, ui::WindowHandle owner,
+ProductInformation ReadProductInformation(os::Os& os, Diagnostics& diagnostics,
                                           std::string_view default_name) {
   ProductInformation information;
   try {
@@ -44,7 +44,7 @@ ProductInformation ReadProductInformation(os::Os& os, ui::Desktop& desktop, ui::
     }
   } catch (const std::bad_alloc&) {
     // The file only decorates the report; without memory for it the defaults serve.
-    desktop.ShowMessage(owner, "ﾒﾓﾘが不足しています。", ui::kCaption, ui::kWarning);
+    diagnostics.Warn("ﾒﾓﾘが不足しています。");
     information = {};
   }
   if (information.name.empty()) information.name = default_name;

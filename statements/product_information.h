@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "os/os.h"
-#include "ui/ui.h"
+#include "statements/diagnostics.h"
 
 namespace vintor::statements {
 
@@ -31,9 +31,9 @@ ProductInformation ParseProductInformation(std::string_view contents);
 // Reads kProductInformationFile from the current folder through os and parses it; a missing
 // file gives empty values. Empty values are then replaced: the name by default_name (the
 // build's product display string), the version by kDefaultProductVersion. When memory runs
-// out, "ﾒﾓﾘが不足しています。" is shown on desktop (owned by owner) and both defaults are
-// used; the report goes on either way. os and desktop are only used during the call.
-ProductInformation ReadProductInformation(os::Os& os, ui::Desktop& desktop, ui::WindowHandle owner,
+// out, "ﾒﾓﾘが不足しています。" is warned of through diagnostics and both defaults are used;
+// the report goes on either way. os and diagnostics are only used during the call.
+ProductInformation ReadProductInformation(os::Os& os, Diagnostics& diagnostics,
                                           std::string_view default_name);
 
 }  // namespace vintor::statements

@@ -79,7 +79,9 @@ TEST(ProductInformationTest, FallsBackToTheBuildsDefaults) {
     os.file = c.file;
     os.out_of_memory = c.out_of_memory;
     testing_aids::RecordingDesktop desktop;
-    const ProductInformation information = ReadProductInformation(os, desktop, 5, "Tavrel２１ Oak");
+    DesktopDiagnostics diagnostics(desktop, 5);
+    const ProductInformation information =
+        ReadProductInformation(os, diagnostics, "Tavrel２１ Oak");
     EXPECT_EQ(os.paths, std::vector<std::string>{"SUPPORT.INF"});
     EXPECT_EQ(information.name, c.name);
     EXPECT_EQ(information.version, c.version);

@@ -54,8 +54,8 @@ std::string ReportCompanyName(std::string_view name) {
   return std::string(text::PrefixOnCharacterBoundary(full_width, kCompanyNameLimit));
 }
 
-ReportWriter::ReportWriter(os::Os& os, ui::Desktop& desktop, std::string product_display_name)
-    : os_(os), desktop_(desktop), product_display_name_(std::move(product_display_name)) {}
+ReportWriter::ReportWriter(os::Os& os, Diagnostics& diagnostics, std::string product_display_name)
+    : os_(os), diagnostics_(diagnostics), product_display_name_(std::move(product_display_name)) {}
 
 bool ReportWriter::WriteReport(const std::string& path, std::int16_t function_number,
                                const platform::StDATAINFO& company) {
@@ -99,7 +99,7 @@ bool ReportWriter::WriteDocument(XmlWriter& xml, std::int16_t function_number,
 }
 
 bool ReportWriter::WriteSystem(XmlWriter& xml, std::int16_t function_number) {
-  product_ = ReadProductInformation(os_, desktop_, owner_window_, product_display_name_);
+  product_ = ReadProductInformation(os_, diagnostics_, product_display_name_);
   const ProductInformation& product = product_;
   const struct {
     const char* name;
@@ -153,7 +153,7 @@ bool ReportWriter::WriteBasic(XmlWriter& xml, const platform::StDATAINFO& compan
 }
 
 bool ReportWriter::WriteData(XmlWriter& xml, const platform::StDATAINFO& company) {
-  LineWriter lines(xml, *lines_, desktop_, owner_window_);
+  LineWriter lines(xml, *lines_, diagnostics_);
   if (!xml.OpenElement("DATA", 1)) return false;
   if (!WriteBalanceSheet(lines) || !WriteIncomeStatement(lines)) return false;
   if (company.has_cost_schedule != 0 && !WriteCostReport(lines)) return false;

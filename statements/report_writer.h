@@ -12,6 +12,7 @@
 #include "os/os.h"
 #include "platform/records.h"
 #include "statements/data_section.h"
+#include "statements/diagnostics.h"
 #include "statements/product_information.h"
 #include "statements/statement_line_list.h"
 #include "statements/written_report_check.h"
@@ -35,14 +36,12 @@ std::string ReportCompanyName(std::string_view name);
 class ReportWriter {
  public:
   // product_display_name is the build's product display string ("Tavrel２１ Oak" and so on),
-  // written as the program name unless the product information file names one.
-  ReportWriter(os::Os& os, ui::Desktop& desktop, std::string product_display_name);
+  // written as the program name unless the product information file names one. Warnings
+  // raised while writing go to diagnostics.
+  ReportWriter(os::Os& os, Diagnostics& diagnostics, std::string product_display_name);
 
   void set_progress_window(ui::ProgressWindow* window) { progress_window_ = window; }
   void set_line_list(const StatementLineList* lines) { lines_ = lines; }
-  // The parent of the warnings raised while writing (the progress window's handle); 0
-  // suppresses them.
-  void set_owner_window(ui::WindowHandle owner) { owner_window_ = owner; }
   // The kind of equity statement chosen and whether notes are to be written. Kept for the
   // supplementary sections, which decide for themselves whether they write anything.
   void set_equity_choice(std::int16_t choice) { equity_choice_ = choice; }
@@ -86,12 +85,11 @@ class ReportWriter {
   void Pulse();
 
   os::Os& os_;
-  ui::Desktop& desktop_;
+  Diagnostics& diagnostics_;
   std::string product_display_name_;
   ProductInformation product_;
   ui::ProgressWindow* progress_window_ = nullptr;
   const StatementLineList* lines_ = nullptr;
-  ui::WindowHandle owner_window_ = 0;
   std::int16_t equity_choice_ = 0;
   std::int32_t notes_flag_ = 0;
   std::int16_t start_position_ = 0;

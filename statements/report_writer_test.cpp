@@ -114,12 +114,13 @@ class ReportWriterTest : public testing::Test {
 
   ReportOs os_;
   RecordingDesktop desktop_;
+  DesktopDiagnostics diagnostics_{desktop_, 0};
   RecordingFile file_;
   ui::ProgressWindow progress_;
   platform::StDATAINFO company_{};
   StatementLineList lines_;
   FakeSection section_{"QZ00780S", true, &progress_};
-  ReportWriter writer_{os_, desktop_, "Tavrel２１ Oak"};
+  ReportWriter writer_{os_, diagnostics_, "Tavrel２１ Oak"};
 };
 
 TEST_F(ReportWriterTest, WritesTheWholeDocument) {
@@ -324,7 +325,7 @@ TEST_F(ReportWriterTest, FailsWhenTheFileCannotBeKept) {
     EXPECT_FALSE(Write());
     EXPECT_EQ(file_.commits, c.commits);
   }
-  ReportWriter unlinked(os_, desktop_, "x");
+  ReportWriter unlinked(os_, diagnostics_, "x");
   os_.opened.clear();
   EXPECT_FALSE(unlinked.WriteReport("out.xml", 1, company_));
   EXPECT_TRUE(os_.opened.empty());
@@ -359,7 +360,7 @@ TEST_F(ReportWriterFileTest, AFailedWriteLeavesTheDestinationAsItWas) {
       }
       os::FaultInjectingOs faulty(os_);
       faulty.FailWritesAfterBytes(os::FaultInjectingOs::kAnyPath, limit);
-      ReportWriter writer(faulty, desktop_, "Tavrel２１ Oak");
+      ReportWriter writer(faulty, diagnostics_, "Tavrel２１ Oak");
       writer.set_line_list(&lines_);
       EXPECT_FALSE(writer.WriteReport(destination, 7, company_));
       if (existing) {
@@ -386,7 +387,7 @@ TEST_F(ReportWriterFileTest, ACompleteReportReplacesTheDestination) {
   ASSERT_TRUE(os::SystemOs().ReplaceFileAtomically(destination, "old"));
   os::FaultInjectingOs faulty(os_);
   faulty.FailCommit(destination);
-  ReportWriter writer(faulty, desktop_, "Tavrel２１ Oak");
+  ReportWriter writer(faulty, diagnostics_, "Tavrel２１ Oak");
   writer.set_line_list(&lines_);
   EXPECT_FALSE(writer.WriteReport(destination, 7, company_));
   EXPECT_EQ(Read(destination), "old");

@@ -42,7 +42,8 @@ class StatementSectionsTest : public testing::Test {
     file_.fail_from = fail_from;
     XmlWriter xml;
     xml.Open(&file_, "out.xml");
-    LineWriter writer(xml, lines_, desktop_, 99);
+    DesktopDiagnostics diagnostics(desktop_, 99);
+    LineWriter writer(xml, lines_, diagnostics);
     return statement(writer);
   }
 
