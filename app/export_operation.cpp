@@ -194,6 +194,7 @@ bool ExportOperation::Export(const ExportRequest& request, ExportOutcome* outcom
   report.notes = notes_enabled;
   report.ledger = request.ledger;
   report.checks = read_back.cross_checks();
+  outcome->bytes_written = writer.bytes_written();
   if (const std::string warning = checks::FailedChecksWarning(report.checks); !warning.empty()) {
     diagnostics.Warn(warning);
   }

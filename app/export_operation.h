@@ -57,6 +57,7 @@ struct ExportOutcome {
   std::vector<std::string> warnings;  // every warning told, in order (CP932)
   std::size_t statement_lines = 0;
   std::uint64_t ledger_lines = 0;
+  std::uint64_t bytes_written = 0;  // the report's size, when written
   double seconds = 0;
 };
 

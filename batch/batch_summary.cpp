@@ -98,7 +98,10 @@ Line TableLine(const CompanyRow& row) {
   return {
       std::to_string(row.data_number),
       row.company_name,
-      std::to_string(row.from_month) + "月～" + std::to_string(row.to_month) + "月",
+      // A company skipped before its months were known has no range.
+      row.from_month == 0
+          ? std::string("-")
+          : std::to_string(row.from_month) + "月～" + std::to_string(row.to_month) + "月",
       StatusText(row.status),
       std::to_string(row.warnings),
       row.checks_run == 0 ? std::string("-")
@@ -180,8 +183,10 @@ std::string SummaryCsv(const std::vector<CompanyRow>& rows) {
                                    : std::to_string(row.checks_run - row.checks_failed) + "/" +
                                          std::to_string(row.checks_run);
     csv += std::to_string(row.data_number) + "," + CsvField(company) + "," +
-           std::to_string(row.from_month) + "-" + std::to_string(row.to_month) + "," +
-           StatusWord(row.status) + "," + std::to_string(row.warnings) + "," + checks + "," +
+           (row.from_month == 0
+                ? std::string()
+                : std::to_string(row.from_month) + "-" + std::to_string(row.to_month)) +
+           "," + StatusWord(row.status) + "," + std::to_string(row.warnings) + "," + checks + "," +
            CsvField(file) + "," + std::to_string(row.size_bytes) + "," +
            FixedDecimals(row.seconds, 3) + "," + CsvField(reason) + "\n";
   }

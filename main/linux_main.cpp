@@ -16,6 +16,7 @@
 #include "books/books_location.h"
 #include "conditions/path_style.h"
 #include "main/edition.h"
+#include "main/linux_batch.h"
 #include "os/os.h"
 #include "statements/report_writer.h"
 #include "text/control_escapes.h"
@@ -155,6 +156,7 @@ int Run(int argc, char** argv) {
     return app::kResultFailed;
   }
   books_path = ui::console::MakeAbsolute(books_path, started_in);
+  if (options.batch) return main::RunBatch(options, books_path, terminal, charset, os);
 
   const bool interactive = ui::console::StandardInputIsTerminal();
   // Questions and prompts reach the user at the terminal even when standard error goes to

@@ -75,6 +75,7 @@ bool ReportWriter::WriteReport(const std::string& path, std::int16_t function_nu
     return false;
   }
   if (xml.Close() != 0) return false;
+  bytes_written_ = xml.bytes_written();
   if (written_check_ != nullptr && !written_check_->Check(*file, xml.digest(), &refusal_)) {
     return false;
   }

@@ -62,6 +62,8 @@ class ReportWriter {
   // Why the last report was not kept when the written-report check refused it (CP932);
   // empty otherwise.
   const std::string& refusal() const { return refusal_; }
+  // The size of the last report written, in bytes.
+  std::uint64_t bytes_written() const { return bytes_written_; }
 
   // Writes the report for the company to path. The document goes to a replacement file in
   // the destination's folder that takes the destination's place only when every line was
@@ -96,6 +98,7 @@ class ReportWriter {
   std::vector<DataSection*> sections_;
   WrittenReportCheck* written_check_ = nullptr;
   std::string refusal_;
+  std::uint64_t bytes_written_ = 0;
 };
 
 }  // namespace vintor::statements

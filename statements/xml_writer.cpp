@@ -42,6 +42,7 @@ bool XmlWriter::WriteRaw(std::string_view bytes) {
     Close();
     return false;
   }
+  bytes_written_ += bytes.size();
   return true;
 }
 

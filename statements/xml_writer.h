@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -81,6 +82,8 @@ class XmlWriter {
   // What the elements written so far say (see checks::ContentDigest); a refused line adds
   // nothing. The XML declaration and bytes given to WriteRaw are not part of it.
   const checks::ContentDigest& digest() const { return digest_; }
+  // Bytes the file has taken so far.
+  std::uint64_t bytes_written() const { return bytes_written_; }
   const std::string& path() const { return path_; }
 
  private:
@@ -111,6 +114,7 @@ class XmlWriter {
   Line line_;
   checks::ContentDigest digest_;
   bool just_opened_ = false;  // the last line written opened an element
+  std::uint64_t bytes_written_ = 0;
 };
 
 }  // namespace vintor::statements

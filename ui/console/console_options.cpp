@@ -26,7 +26,11 @@ enum class Option {
   kHelp,
   kVersion,
   kNoSavedSettings,
-  kStrict
+  kStrict,
+  kBatch,
+  kOutDir,
+  kName,
+  kJobs
 };
 
 struct KnownOption {
@@ -53,7 +57,13 @@ constexpr KnownOption kOptions[] = {
     {"--version", Option::kVersion, false},
     {"--no-saved-settings", Option::kNoSavedSettings, false},
     {"--strict", Option::kStrict, false},
+    {"--batch", Option::kBatch, false},
+    {"--out-dir", Option::kOutDir, true},
+    {"--name", Option::kName, true},
+    {"--jobs", Option::kJobs, true},
 };
+
+constexpr int kMaxJobs = 64;
 
 const KnownOption* FindOption(std::string_view name) {
   for (const KnownOption& known : kOptions) {
@@ -119,6 +129,7 @@ class Parser {
       }
       if (!Apply(*known, value)) return false;
     }
+    if (!CheckBatch()) return false;
     return !options_.handshake || CheckHandshake(*options_.handshake);
   }
 
@@ -137,14 +148,49 @@ class Parser {
         if (value.empty() || value.size() > kUserIdLimit)
           return Fail(name + " には64バイトまでの利用者IDを指定してください。");
         return Set(name, &options_.user_id, value);
-      case Option::kData:
-        // Data numbers are 32-bit, from 1 to 2147483647; 0 would silently mean the user's
-        // own selection, as if --data had not been given.
-        if (!IsDigits(value) || value.size() > 10 || std::stoll(value) > INT32_MAX ||
-            std::stoll(value) == 0)
-          return Fail(name +
-                      " には会計データの番号を指定してください: " + text::EscapeControls(value));
-        return Set(name, &options_.data_number, static_cast<std::int32_t>(std::stoll(value)));
+      case Option::kData: {
+        if (data_given_) return Fail(name + " が2回指定されています。");
+        data_given_ = true;
+        // A batch takes "all" or a list; the list of one is the usual single company.
+        if (value == "all") {
+          data_list_ = true;
+          return true;
+        }
+        std::string_view rest = value;
+        for (;;) {
+          const std::string_view number = rest.substr(0, rest.find(','));
+          // Data numbers are 32-bit, from 1 to 2147483647; 0 would silently mean the user's
+          // own selection, as if --data had not been given.
+          if (!IsDigits(number) || number.size() > 10 ||
+              std::stoll(std::string(number)) > INT32_MAX || std::stoll(std::string(number)) == 0)
+            return Fail(name +
+                        " には会計データの番号を指定してください: " + text::EscapeControls(value));
+          options_.data_numbers.push_back(
+              static_cast<std::int32_t>(std::stoll(std::string(number))));
+          if (number.size() == rest.size()) break;
+          rest.remove_prefix(number.size() + 1);
+        }
+        if (options_.data_numbers.size() > 1)
+          data_list_ = true;
+        else
+          options_.data_number = options_.data_numbers.front();
+        return true;
+      }
+      case Option::kBatch:
+        options_.batch = true;
+        return true;
+      case Option::kOutDir:
+        if (value.empty()) return Fail(name + " にはフォルダを指定してください。");
+        return Set(name, &options_.out_dir, MakeAbsolute(value, current_folder_));
+      case Option::kName:
+        if (value.empty()) return Fail(name + " にはファイル名のひな形を指定してください。");
+        return Set(name, &options_.name_template, value);
+      case Option::kJobs:
+        if (!IsDigits(value) || value.size() > 2 || std::stoi(value) < 1 ||
+            std::stoi(value) > kMaxJobs)
+          return Fail(name + " には 1 から " + std::to_string(kMaxJobs) +
+                      " までの数を指定してください: " + text::EscapeControls(value));
+        return Set(name, &options_.jobs, std::stoi(value));
       case Option::kFrom:
       case Option::kTo:
         // The month edits take at most two digits; whether the months make a range is the
@@ -207,6 +253,27 @@ class Parser {
     return Fail("呼び出し元の引数を読めません（" + problem + "）: " + Shown(raw, charset_));
   }
 
+  // The options of a batch and those of a single run do not mix.
+  bool CheckBatch() {
+    if (!options_.batch) {
+      if (data_list_)
+        return Fail("--data に all や複数の番号を指定できるのは --batch のときだけです。");
+      if (options_.out_dir || options_.name_template || options_.jobs)
+        return Fail("--out-dir、--name、--jobs は --batch とともに指定してください。");
+      return true;
+    }
+    if (!options_.out_dir)
+      return Fail("--batch には --out-dir で出力先のフォルダを指定してください。");
+    if (options_.choices.output_path)
+      return Fail("--batch では --out ではなく --out-dir を指定してください。");
+    if (options_.handshake) return Fail("--batch は呼び出し元の引数と一緒には使えません。");
+    if (options_.choices.start_month.has_value() != options_.choices.end_month.has_value())
+      return Fail("--batch では --from と --to を両方指定するか、どちらも指定しないでください。");
+    if (!data_list_ && options_.data_numbers.empty() && data_given_)
+      return Fail("--data の値を読めません。");
+    return true;
+  }
+
   template <class T, class V>
   bool Set(const std::string& name, std::optional<T>* field, V value) {
     if (field->has_value()) return Fail(name + " が2回指定されています。");
@@ -223,6 +290,8 @@ class Parser {
   TerminalCharset charset_;
   ConsoleOptions& options_;
   std::string& error_;
+  bool data_given_ = false;
+  bool data_list_ = false;  // --data all, or more than one number
 };
 
 }  // namespace
@@ -254,6 +323,17 @@ std::string ConsoleUsage(const std::string& program_name) {
          "  --strict          警告のあった出力を終了状態 3 で知らせる\n"
          "  --help            この説明を表示する\n"
          "  --version         版を表示する\n"
+         "\n"
+         "一括出力: " +
+         program_name +
+         " --batch --out-dir フォルダ [オプション]\n"
+         "  --batch           利用者が開ける会計データをまとめて出力する（問い合わせなし）\n"
+         "  --data all|番号,…  出力する会計データ（既定は all）\n"
+         "  --from 月 --to 月 集計期間（既定は各会計データの会計期間の全体）\n"
+         "  --out-dir フォルダ 出力先のフォルダ（summary.csv もここに書く）\n"
+         "  --name ひな形     ファイル名（既定 {data}-{name}-{period_end}.xml）\n"
+         "  --jobs N          N 個のプロセスで並べて出力する（既定 1）\n"
+         "  終了状態: 0 すべて出力  3 警告つきあり  1 スキップあり  2 失敗あり\n"
          "\n"
          "指定しなかった項目は、標準入力が端末であれば問い合わせます。そうでなければ\n"
          "提案どおりとし、答えのない確認は「いいえ」とします。\n"

@@ -28,6 +28,13 @@ struct ConsoleOptions {
   bool help = false;                          // --help, -h
   bool version = false;                       // --version
   std::optional<std::string> handshake;       // the last argument, raw bytes
+
+  // A batch over many companies (--batch): no dialog, no question, one report per company.
+  bool batch = false;
+  std::vector<std::int32_t> data_numbers;    // --data N,M,...; empty with --data all or none
+  std::optional<std::string> out_dir;        // --out-dir, made absolute
+  std::optional<std::string> name_template;  // --name
+  std::optional<int> jobs;                   // --jobs, 1 to 64
 };
 
 // Parses argv[1..]. Option values are converted from the terminal's charset to CP932 (the
