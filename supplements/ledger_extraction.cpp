@@ -167,10 +167,10 @@ bool LedgerExtractor::ContinueAccountLedger(std::size_t max_entries, bool* more)
     std::memset(&line_, 0, sizeof line_);
     const int status = n == 0 ? ledger_->MoveFirst(&line_) : ledger_->MoveNext(&line_);
     if (status != platform::kSuccess) {
-      return Fail((n == 0 ? "ClRuleMotocho::MoveFirst" : "ClRuleMotocho::MoveNext") +
-                      (" " + std::to_string(n + 1) + " 行目（全 " + std::to_string(walk_.count) +
-                       " 行）"),
-                  status);
+      return Fail(
+          (n == 0 ? "ClRuleMotocho::MoveFirst" : "ClRuleMotocho::MoveNext") +
+              (" " + std::to_string(n + 1) + " 行目（全 " + std::to_string(walk_.count) + " 行）"),
+          status);
     }
     if (!ExtractLine(walk_.account, *walk_.company, &walk_.balance)) return false;
   }
@@ -187,6 +187,7 @@ bool LedgerExtractor::Fail(const std::string& call, int code) {
 
 bool LedgerExtractor::PrepareLedgerCursor(const platform::StDATAINFO& company) {
   if (ledger_ != nullptr) return true;
+  data_id_.assign(text::FieldText(company.data_id));
   // One extractor serves one run, so the cursor stays on the company it was first given.
   ledger_ = library_.NewRuleMotocho();
   if (ledger_ == nullptr) return Fail("ClRuleMotocho の作成", -1);
@@ -203,6 +204,10 @@ bool LedgerExtractor::DescribeLedger(const platform::StFINDINFO& find,
   auto* companies =
       library_.DataManager().GetSet<platform::ClSetData>(platform::kSetCompanyData, 1);
   if (companies == nullptr) return Fail("ClDataMgr::GetSetObject(5)", -1);
+  // The period is the company's of the run, not the one the user has selected: a batch
+  // exports companies nobody selected.
+  if (const int code = companies->SetCurDataID(data_id_.c_str()); code != platform::kSuccess)
+    return Fail("ClSetData::SetCurDataID", code);
   if (period_ == nullptr) period_ = library_.NewAccPeriod();
   if (period_ == nullptr) return Fail("ClAccPeriod の作成", -1);
   if (const int code = companies->GetAccPeriod(period_.get()); code != platform::kSuccess)
@@ -382,6 +387,15 @@ platform::ClSetKamoku* LedgerExtractor::AccountSet() {
   if (set != last_account_set_) {
     last_account_set_ = set;
     last_kamoku_ = dynamic_cast<platform::ClSetKamoku*>(set);
+    // The chart is the company's of the run, whichever the user has selected.
+    if (last_kamoku_ != nullptr) {
+      if (const int code = last_kamoku_->SetCurDataID(data_id_.c_str());
+          code != platform::kSuccess) {
+        Fail("ClSetKamoku::SetCurDataID", code);
+        last_account_set_ = nullptr;
+        last_kamoku_ = nullptr;
+      }
+    }
   }
   return last_kamoku_;
 }

@@ -119,6 +119,7 @@ class LedgerExtractor : public statements::AccountLedgerExtractor {
   app::EraDateFormatter era_dates_;
   // The account being extracted, named in a failure.
   std::int32_t current_key_ = 0;
+  std::string data_id_;  // of the company whose ledger is read
   std::string current_name_;
 
   std::unique_ptr<platform::ClRuleMotocho> ledger_;
