@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -35,11 +34,12 @@ const std::string kWarning = Utf8("財務諸表の間で合わない金額があ
 void Append(const std::string& path, const std::string& line) {
   std::ofstream(path, std::ios::app | std::ios::binary) << line << "\n";
 }
-void Replace(const std::string& path, const std::string& pattern, const std::string& by) {
-  const std::string text = ReadFileBytes(path);
-  const std::string changed = std::regex_replace(text, std::regex(pattern), by);
-  ASSERT_NE(changed, text) << pattern << " is not in " << path;
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << changed;
+void Replace(const std::string& path, const std::string& from, const std::string& to) {
+  std::string text = ReadFileBytes(path);
+  const std::size_t at = text.find(from);
+  ASSERT_NE(at, std::string::npos) << from << " is not in " << path;
+  text.replace(at, from.size(), to);
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
 struct Case {
@@ -79,7 +79,7 @@ TEST(StatementChecksTest, EachCheckWarnsOnTheCompanyBuiltToFailIt) {
       // The total cost of sales without the manufacturing accounts it should add.
       {"a cost of sales that leaves out what was manufactured",
        [](const std::string& f) {
-         Replace(f + "/accounts.csv", ",\\+0x40884000 \\+0x20000000\n", ",+0x40884000\n");
+         Replace(f + "/accounts.csv", ",+0x40884000 +0x20000000\n", ",+0x40884000\n");
        },
        &kCost, "差 46,346,945 円"},
       {"a generated company without retained earnings", nullptr, &kNetIncome,
