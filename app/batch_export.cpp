@@ -31,6 +31,9 @@ std::string PlanMonths(platform::AccountingLibrary& library, const BatchChoices&
   }
   std::int32_t from = choices.from_month;
   std::int32_t to = choices.to_month;
+  if (from == 0 && to == 0 && choices.saved_months) {
+    choices.saved_months(record.data_number, &from, &to);
+  }
   if (from == 0 && to == 0) {
     from = period_start;
     to = period_end % 100;

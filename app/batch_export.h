@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ struct BatchChoices {
   // The months to total, 1-12; 0 for both: each company's whole period.
   std::int32_t from_month = 0;
   std::int32_t to_month = 0;
+  // When set (and no months are given), asked for the months of each company's last
+  // export: true with *from and *to when it has saved ones; a company without takes its
+  // whole period.
+  std::function<bool(std::int32_t data_number, std::int32_t* from, std::int32_t* to)> saved_months;
   std::int16_t equity_kind = 1;
   bool ledger = false;
   std::string out_dir;  // the folder of the reports, with its trailing separator

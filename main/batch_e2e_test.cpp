@@ -92,5 +92,19 @@ TEST_F(BatchTest, ReportsAreThoseOfInteractiveRunsWhateverTheJobs) {
   }
 }
 
+TEST_F(BatchTest, SavedMonthsAreThoseOfEachCompanysLastExport) {
+  ASSERT_EQ(RunProgram({VINTOR_OAK_PATH, "--books", books(), "--data", "4", "--from", "1", "--to",
+                        "6", "--no-ledger", "--out", Path("earlier.xml"), "--yes"})
+                .exit_status,
+            0);
+  const std::string folder = Path("saved");
+  const ProgramRun run = Batch(folder, {"--data", "4,5", "--saved"});
+  EXPECT_EQ(run.exit_status, 0) << run.errors;
+  const std::string summary = ReadFileBytes(folder + "/summary.csv");
+  EXPECT_NE(summary.find("\n4,"), std::string::npos);
+  EXPECT_NE(summary.find(",1-6,written,"), std::string::npos) << "company 4's saved months";
+  EXPECT_NE(summary.find(",4-3,written,"), std::string::npos) << "company 5 has none saved";
+}
+
 }  // namespace
 }  // namespace vintor::main::testing

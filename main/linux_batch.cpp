@@ -13,6 +13,8 @@
 #include "batch/batch_summary.h"
 #include "batch/report_name.h"
 #include "books/books_library.h"
+#include "conditions/path_style.h"
+#include "conditions/settings_store.h"
 #include "main/edition.h"
 #include "text/cp932.h"
 #include "text/decimal.h"
@@ -58,6 +60,25 @@ class BooksSession {
   books::BooksLibrary library_;
   bool open_ = false;
 };
+
+std::string CurrentUser(platform::AccountingLibrary& library) {
+  platform::ClSysUser* users = library.DataManager().GetSysUserObject();
+  char user_id[65] = {};
+  if (users == nullptr || users->GetCurUserID(user_id, sizeof user_id) != platform::kSuccess)
+    return {};
+  return std::string(text::FieldText(user_id));
+}
+
+// The first selection number of the user, part of the key of the saved settings.
+std::int32_t FirstSelection(platform::AccountingLibrary& library, const std::string& user_id) {
+  platform::ClSysUser* users = library.DataManager().GetSysUserObject();
+  std::int32_t first = 0;
+  std::int32_t second = 0;
+  if (users == nullptr ||
+      users->GetSelectedNo(user_id.c_str(), &first, &second) != platform::kSuccess)
+    return 0;
+  return first;
+}
 
 // A row through a pipe: numbers in decimal and texts as "length:bytes", space-separated.
 void PutText(std::string* out, const std::string& text) {
@@ -290,6 +311,23 @@ int RunBatch(const ui::console::ConsoleOptions& options, const std::string& book
     }
     std::string error;
     platform::LibraryFailureLog failures;
+    // --saved: the months each company was last exported with, from the settings the
+    // interactive runs save for this user (the batch itself saves none).
+    conditions::FileSettingsStore settings(session.library(), os, conditions::NativePathStyle(),
+                                           ThisEdition().settings_file_name);
+    conditions::SettingsKey key{CurrentUser(session.library()), 0, 0};
+    if (options.saved_months) {
+      key.first_selection = FirstSelection(session.library(), key.user_id);
+      choices.saved_months = [&](std::int32_t data_number, std::int32_t* from, std::int32_t* to) {
+        conditions::SavedConditions saved;
+        key.second_selection = data_number;
+        if (!settings.Read(key, &saved) || saved.start_month == 0 || saved.end_month == 0)
+          return false;
+        *from = saved.start_month;
+        *to = saved.end_month;
+        return true;
+      };
+    }
     if (!app::PlanBatch(session.library(), choices, &plan, &error, failures)) {
       terminal.Write("エラー: " + error + "\n" +
                      (failures.failed() ? "詳細: " + failures.Describe() + "\n" : ""));

@@ -30,7 +30,8 @@ enum class Option {
   kBatch,
   kOutDir,
   kName,
-  kJobs
+  kJobs,
+  kSaved
 };
 
 struct KnownOption {
@@ -61,6 +62,7 @@ constexpr KnownOption kOptions[] = {
     {"--out-dir", Option::kOutDir, true},
     {"--name", Option::kName, true},
     {"--jobs", Option::kJobs, true},
+    {"--saved", Option::kSaved, false},
 };
 
 constexpr int kMaxJobs = 64;
@@ -179,6 +181,9 @@ class Parser {
       case Option::kBatch:
         options_.batch = true;
         return true;
+      case Option::kSaved:
+        options_.saved_months = true;
+        return true;
       case Option::kOutDir:
         if (value.empty()) return Fail(name + " にはフォルダを指定してください。");
         return Set(name, &options_.out_dir, MakeAbsolute(value, current_folder_));
@@ -258,8 +263,8 @@ class Parser {
     if (!options_.batch) {
       if (data_list_)
         return Fail("--data に all や複数の番号を指定できるのは --batch のときだけです。");
-      if (options_.out_dir || options_.name_template || options_.jobs)
-        return Fail("--out-dir、--name、--jobs は --batch とともに指定してください。");
+      if (options_.out_dir || options_.name_template || options_.jobs || options_.saved_months)
+        return Fail("--out-dir、--name、--jobs、--saved は --batch とともに指定してください。");
       return true;
     }
     if (!options_.out_dir)
@@ -267,6 +272,8 @@ class Parser {
     if (options_.choices.output_path)
       return Fail("--batch では --out ではなく --out-dir を指定してください。");
     if (options_.handshake) return Fail("--batch は呼び出し元の引数と一緒には使えません。");
+    if (options_.saved_months && options_.choices.start_month.has_value())
+      return Fail("--batch では --from と --to か --saved の一方を指定してください。");
     if (options_.choices.start_month.has_value() != options_.choices.end_month.has_value())
       return Fail("--batch では --from と --to を両方指定するか、どちらも指定しないでください。");
     if (!data_list_ && options_.data_numbers.empty() && data_given_)
@@ -330,6 +337,7 @@ std::string ConsoleUsage(const std::string& program_name) {
          "  --batch           利用者が開ける会計データをまとめて出力する（問い合わせなし）\n"
          "  --data all|番号,…  出力する会計データ（既定は all）\n"
          "  --from 月 --to 月 集計期間（既定は各会計データの会計期間の全体）\n"
+         "  --saved           集計期間は各会計データの前回の出力のもの（なければ全体）\n"
          "  --out-dir フォルダ 出力先のフォルダ（summary.csv もここに書く）\n"
          "  --name ひな形     ファイル名（既定 {data}-{name}-{period_end}.xml）\n"
          "  --jobs N          N 個のプロセスで並べて出力する（既定 1）\n"

@@ -35,6 +35,7 @@ struct ConsoleOptions {
   std::optional<std::string> out_dir;        // --out-dir, made absolute
   std::optional<std::string> name_template;  // --name
   std::optional<int> jobs;                   // --jobs, 1 to 64
+  bool saved_months = false;                 // --saved: each company's months of its last export
 };
 
 // Parses argv[1..]. Option values are converted from the terminal's charset to CP932 (the
