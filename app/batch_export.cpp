@@ -68,7 +68,10 @@ bool PlanBatch(platform::AccountingLibrary& library, const BatchChoices& choices
   }
   std::vector<std::int32_t> numbers = choices.data_numbers;
   if (numbers.empty()) {
-    for (const platform::StDATAINFO& record : records) numbers.push_back(record.data_number);
+    // The records are packed: the number is copied out, never bound by reference.
+    for (const platform::StDATAINFO& record : records) {
+      numbers.push_back(static_cast<std::int32_t>(record.data_number));
+    }
   }
   batch::ReportNameRegistry names;
   for (const std::int32_t number : numbers) {
