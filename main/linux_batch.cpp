@@ -12,9 +12,9 @@
 #include "app/batch_export.h"
 #include "batch/batch_summary.h"
 #include "batch/report_name.h"
-#include "books/books_library.h"
 #include "conditions/path_style.h"
 #include "conditions/settings_store.h"
+#include "main/batch_session.h"
 #include "main/edition.h"
 #include "text/cp932.h"
 #include "text/decimal.h"
@@ -24,42 +24,6 @@
 namespace vintor::main {
 
 namespace {
-
-// A library session of the books for one process, with the connection opened as a run
-// opens it. Messages of the library are kept, not shown: the batch reports per company.
-class BooksSession {
- public:
-  BooksSession(const std::string& books_path, const std::string& user_id)
-      : library_({.books_path = books_path,
-                  .user_id = user_id,
-                  .display = [this](platform::WindowHandle, const std::string& text,
-                                    const std::string&, unsigned) {
-                    said_ += text + "\n";
-                    return 1;
-                  }}) {
-    platform::ClAccConnect& connection = library_.Connection();
-    connection.SetTitle(ui::kCaption);
-    connection.SetAppType(ThisEdition().app_type);
-    connection.SetUseDataType(1);
-    // A batch does not need a company selected: only a user that is not registered, or
-    // books that cannot be opened, stop it.
-    open_ = connection.Initiate() == platform::kSuccess && connection.ExpSysLink() != 2;
-  }
-  ~BooksSession() {
-    platform::ClAccConnect& connection = library_.Connection();
-    connection.LogOut();
-    connection.Terminate();
-    connection.Release();
-  }
-  bool open() const { return open_; }
-  const std::string& said() const { return said_; }
-  platform::AccountingLibrary& library() { return library_; }
-
- private:
-  std::string said_;
-  books::BooksLibrary library_;
-  bool open_ = false;
-};
 
 std::string CurrentUser(platform::AccountingLibrary& library) {
   platform::ClSysUser* users = library.DataManager().GetSysUserObject();
@@ -171,7 +135,7 @@ batch::CompanyRow ExportInSession(const std::string& books_path, const std::stri
   // A refused company needs no session; every other one gets a session of its own, so no
   // company's run can leave anything behind for the next.
   if (!company.refusal.empty()) return app::SkippedRow(company);
-  BooksSession session(books_path, user_id);
+  BatchSession session(books_path, user_id);
   if (!session.open()) {
     batch::CompanyRow row = app::SkippedRow(company);
     row.status = batch::CompanyStatus::kFailed;
@@ -304,7 +268,7 @@ int RunBatch(const ui::console::ConsoleOptions& options, const std::string& book
 
   std::vector<app::PlannedCompany> plan;
   {
-    BooksSession session(books_path, user_id);
+    BatchSession session(books_path, user_id);
     if (!session.open()) {
       terminal.Write("エラー: 会計データ " + books_path + " を開けません。\n" + session.said());
       return app::kResultFailed;

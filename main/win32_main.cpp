@@ -5,16 +5,20 @@
 // clang-format off
 #include <windows.h>  // first: the other Win32 headers build on it
 #include <commctrl.h>
+#include <shellapi.h>
 // clang-format on
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "app/batch_arguments.h"
 #include "app/export_app.h"
 #include "books/books_library.h"
 #include "books/books_location.h"
 #include "conditions/path_style.h"
 #include "main/edition.h"
+#include "main/win32_batch.h"
 #include "os/os.h"
 #include "text/encoding.h"
 #include "ui/throttled_progress_view.h"
@@ -47,6 +51,19 @@ int Run(HINSTANCE instance, const wchar_t* command_line) {
     return app::kResultFailed;
   }
 
+  // "--batch" first: many companies without the dialog (win32_batch.h).
+  if (command_line != nullptr) {
+    int count = 0;
+    wchar_t** words = CommandLineToArgvW(command_line, &count);
+    std::vector<std::string> arguments;
+    for (int k = 0; words != nullptr && k < count; ++k) {
+      arguments.push_back(ui::win32::NarrowOrEmpty(words[k]));
+    }
+    if (words != nullptr) LocalFree(words);
+    if (app::IsBatchCommandLine(arguments)) {
+      return main::RunWin32Batch(instance, arguments, desktop, books_path);
+    }
+  }
   books::BooksLibrary library(
       {.books_path = books_path,
        .user_id = "",

@@ -364,6 +364,11 @@ HWND ProgressWindowOf(DWORD process) {
 
 // N of the caption "集計中 N％"; 0 for "集計中" alone, -1 for any other caption.
 int ProgressPercent(std::wstring_view caption) {
+  // A batch puts its company counter "(i/N) " before the percentage.
+  if (StartsWith(caption, L"(")) {
+    const std::size_t close = caption.find(L") ");
+    if (close != std::wstring_view::npos) caption.remove_prefix(close + 2);
+  }
   if (caption == kProgressCaption) return 0;
   const std::wstring_view prefix = L"集計中 ";
   if (!StartsWith(caption, prefix) || caption.size() < prefix.size() + 2) return -1;
@@ -780,6 +785,9 @@ class Session {
     return Start(L" " + Quoted(handshake));
   }
   bool StartAlone() { return Start(L""); }
+  // The exporter with these words after its name (each preceded by a space).
+  bool StartWithArguments(const std::wstring& arguments) { return Start(arguments); }
+  DWORD ExitCode() const { return exporter_.ExitCode(); }
 
   // The conditions dialog, once it shows; the host is its owner and disabled meanwhile.
   HWND WaitForConditions() {
@@ -1281,6 +1289,33 @@ void EnterMovesFocus(Session& s) {
   s.ExpectNoReport();
 }
 
+// A batch: no dialog, the progress window counting the companies, a report per exportable
+// company and summary.csv, one information box at the end, and the worst company's exit code
+// (company 2 holds past results and is skipped: 1).
+void Batch(Session& s) {
+  const std::wstring folder = s.PathOf(L"batch");
+  if (!s.StartWithArguments(L" --batch --out-dir " + Quoted(folder) +
+                            L" --data 4,5,2 --name {data}.xml")) {
+    return;
+  }
+  Session::Box box;
+  if (!s.WaitForBox(&box)) return;
+  s.Expect(Contains(box.text, L"決算書情報の一括出力が終了しました。"),
+           L"the last box says " + Shown(box.text));
+  s.Expect(Contains(box.text, L"3 社: 出力 2、警告あり 0、スキップ 1、失敗 0"),
+           L"the last box counts " + Shown(box.text));
+  if (!s.Answer(box, IDOK) || !s.WaitForEnd()) return;
+  s.Expect(s.ExitCode() == 1, L"the batch ended with " + std::to_wstring(s.ExitCode()));
+  s.ExpectProgressShown();
+  s.ExpectHostNotTold();
+  for (const wchar_t* name : {L"4.xml", L"5.xml", L"summary.csv"}) {
+    s.Expect(GetFileAttributesW((folder + L"\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES,
+             std::wstring(L"no ") + name + L" in " + folder);
+  }
+  s.Expect(GetFileAttributesW((folder + L"\\2.xml").c_str()) == INVALID_FILE_ATTRIBUTES,
+           L"the skipped company has a report");
+}
+
 // Without a host: the destination can be chosen and is remembered.
 void StandAlone(Session& s) {
   const std::wstring report = s.PathOf(L"alone.xml");
@@ -1315,6 +1350,7 @@ const Scenario kScenarios[] = {
     {L"past_results_refused", PastResultsRefused},
     {L"enter_moves_focus", EnterMovesFocus},
     {L"stand_alone", StandAlone},
+    {L"batch", Batch},
 };
 
 // ---------------------------------------------------------------------------------------

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "resources/resource_ids.h"
 #include "ui/win32/win32_conditions_view.h"
 #include "ui/win32/win32_text.h"
@@ -44,7 +46,7 @@ void Win32ProgressView::Repaint(const ProgressState& state) {
   if (window_ == nullptr) return;
   if (state.caption_percent != caption_percent_ && state.caption_percent >= 0) {
     caption_percent_ = state.caption_percent;
-    SetWindowTextW(window_, Wide(ProgressCaption(state.caption_percent)).c_str());
+    SetWindowTextW(window_, Wide(caption_prefix_ + ProgressCaption(state.caption_percent)).c_str());
   }
   SendDlgItemMessageW(window_, kMainBar, PBM_SETPOS, static_cast<WPARAM>(state.main_bar), 0);
   // The throttle lets about one picture of each pulse through; showing the pulse count
@@ -55,6 +57,13 @@ void Win32ProgressView::Repaint(const ProgressState& state) {
   SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   UpdateWindow(window_);
   HandleWaitingMessages();
+}
+
+void Win32ProgressView::SetCaptionPrefix(const std::string& prefix) {
+  caption_prefix_ = prefix;
+  if (window_ == nullptr) return;
+  SetWindowTextW(window_,
+                 Wide(caption_prefix_ + ProgressCaption(std::max(caption_percent_, 0))).c_str());
 }
 
 void Win32ProgressView::Show(bool visible) {

@@ -12,6 +12,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "ui/progress_window.h"
 
 namespace vintor::ui::win32 {
@@ -26,6 +28,9 @@ class Win32ProgressView : public ProgressView {
   Win32ProgressView& operator=(const Win32ProgressView&) = delete;
 
   void Repaint(const ProgressState& state) override;
+  // Text shown before the percentage in the title, such as "(3/20) " for a batch's counter;
+  // shown at once.
+  void SetCaptionPrefix(const std::string& prefix);
   void Show(bool visible) override;
   WindowHandle Handle() override { return reinterpret_cast<WindowHandle>(window_); }
 
@@ -33,6 +38,7 @@ class Win32ProgressView : public ProgressView {
   void HandleWaitingMessages();
 
   HWND window_ = nullptr;
+  std::string caption_prefix_;
   int caption_percent_ = -2;
 };
 
