@@ -169,9 +169,15 @@ bool ExportInWorkers(const std::vector<app::PlannedCompany>& plan, int jobs,
   std::vector<int> pipes;
   for (int worker = 0; worker < jobs; ++worker) {
     int ends[2];
-    if (::pipe(ends) != 0) return false;
+    // A worker that cannot be started leaves its companies unexported: they are reported
+    // failed below, and the workers already running finish theirs.
+    if (::pipe(ends) != 0) break;
     const pid_t pid = ::fork();
-    if (pid < 0) return false;
+    if (pid < 0) {
+      ::close(ends[0]);
+      ::close(ends[1]);
+      break;
+    }
     if (pid == 0) {
       ::close(ends[0]);
       for (std::size_t k = static_cast<std::size_t>(worker); k < plan.size();
@@ -191,6 +197,7 @@ bool ExportInWorkers(const std::vector<app::PlannedCompany>& plan, int jobs,
     pipes.push_back(ends[0]);
   }
 
+  if (workers.empty()) return false;
   std::vector<std::string> buffers(pipes.size());
   std::vector<bool> received(plan.size(), false);
   std::size_t done = 0;
