@@ -138,11 +138,7 @@ int BatchExitStatus(const std::vector<CompanyRow>& rows) {
 std::string SummaryTable(const std::vector<CompanyRow>& rows) {
   std::vector<Line> lines;
   lines.push_back({"番号", "会社名", "範囲", "結果", "警告", "検査", "ファイル", "サイズ", "時間"});
-  std::array<int, 4> counts{};
-  for (const CompanyRow& row : rows) {
-    lines.push_back(TableLine(row));
-    ++counts[Severity(row.status)];
-  }
+  for (const CompanyRow& row : rows) lines.push_back(TableLine(row));
   std::array<std::size_t, kColumns> widths{};
   for (const Line& line : lines) {
     for (std::size_t c = 0; c < kColumns; ++c) {
@@ -161,10 +157,15 @@ std::string SummaryTable(const std::vector<CompanyRow>& rows) {
     while (!text.empty() && text.back() == ' ') text.pop_back();
     table += text + "\n";
   }
-  table += std::to_string(rows.size()) + " 社: 出力 " + std::to_string(counts[0]) + "、警告あり " +
-           std::to_string(counts[1]) + "、スキップ " + std::to_string(counts[2]) + "、失敗 " +
-           std::to_string(counts[3]) + "\n";
-  return table;
+  return table + SummaryCounts(rows) + "\n";
+}
+
+std::string SummaryCounts(const std::vector<CompanyRow>& rows) {
+  std::array<int, 4> counts{};
+  for (const CompanyRow& row : rows) ++counts[Severity(row.status)];
+  return std::to_string(rows.size()) + " 社: 出力 " + std::to_string(counts[0]) + "、警告あり " +
+         std::to_string(counts[1]) + "、スキップ " + std::to_string(counts[2]) + "、失敗 " +
+         std::to_string(counts[3]);
 }
 
 std::string SummaryCsv(const std::vector<CompanyRow>& rows) {

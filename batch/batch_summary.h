@@ -38,6 +38,9 @@ int BatchExitStatus(const std::vector<CompanyRow>& rows);
 // company), サイズ (bytes with thousands separators, "-" without a file) and 時間 ("0.4 秒").
 std::string SummaryTable(const std::vector<CompanyRow>& rows);
 
+// "N 社: 出力 a、警告あり b、スキップ c、失敗 d", the table's last line without its line end.
+std::string SummaryCounts(const std::vector<CompanyRow>& rows);
+
 // The summary as UTF-8 CSV with LF line ends and the header
 // data_number,company,range,status,warnings,checks,file,size_bytes,seconds,reason.
 // Status words are written, written_with_warnings, skipped and failed; checks are

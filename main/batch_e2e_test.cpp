@@ -16,12 +16,6 @@
 namespace vintor::main::testing {
 namespace {
 
-std::string Utf8(const std::string& cp932) {
-  std::string utf8;
-  EXPECT_TRUE(text::Cp932ToUtf8(cp932, &utf8));
-  return utf8;
-}
-
 class BatchTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -23,13 +23,6 @@ namespace {
 constexpr char kDamaged[] = "会計データのファイルが壊れています。";
 constexpr char kNotBooks[] = "会計データのファイルではありません。";
 
-// The terminal shows the program's texts in UTF-8.
-std::string Utf8(const std::string& cp932) {
-  std::string utf8;
-  EXPECT_TRUE(text::Cp932ToUtf8(cp932, &utf8));
-  return utf8;
-}
-
 class BooksDamageTest : public ::testing::Test {
  protected:
   void MakeSampleBooks() {
@@ -164,9 +157,9 @@ TEST_F(BooksDamageTest, CharactersOutsideJisX0208AreListedAndStrictEndsWithThree
   for (const bool strict : {false, true}) {
     SCOPED_TRACE(strict ? "--strict" : "without --strict");
     ::unlink(out().c_str());
-    std::vector<std::string> arguments = {VINTOR_OAK_PATH, "--books", books(), "--from", "4",
-                                          "--to", "3", "--equity", "1", "--ledger", "--out",
-                                          out(), "--yes"};
+    std::vector<std::string> arguments = {
+        VINTOR_OAK_PATH, "--books", books(),    "--from", "4",   "--to", "3",
+        "--equity",      "1",       "--ledger", "--out",  out(), "--yes"};
     if (strict) arguments.push_back("--strict");
     const ProgramRun run = RunProgram(arguments);
     EXPECT_EQ(run.exit_status, strict ? 3 : 0) << run.errors;
@@ -174,8 +167,7 @@ TEST_F(BooksDamageTest, CharactersOutsideJisX0208AreListedAndStrictEndsWithThree
               std::string::npos)
         << run.errors;
     EXPECT_NE(run.errors.find(Utf8("の元帳、伝票番号 ")), std::string::npos) << run.errors;
-    EXPECT_NE(run.errors.find(Utf8("の摘要: ") + "\xE9\xAB\x99"), std::string::npos)
-        << run.errors;
+    EXPECT_NE(run.errors.find(Utf8("の摘要: ") + "\xE9\xAB\x99"), std::string::npos) << run.errors;
     EXPECT_EQ(::access(out().c_str(), F_OK), 0) << "the report is written all the same";
   }
 }

@@ -28,12 +28,6 @@
 namespace vintor::main::testing {
 namespace {
 
-std::string Utf8(const std::string& cp932) {
-  std::string utf8;
-  EXPECT_TRUE(text::Cp932ToUtf8(cp932, &utf8));
-  return utf8;
-}
-
 // The lines of a report that differ from another's.
 std::vector<std::string> DifferingLines(const std::string& a, const std::string& b) {
   std::vector<std::string> differences;

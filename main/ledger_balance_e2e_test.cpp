@@ -38,7 +38,9 @@ std::string TextAfter(const std::string& report, const std::string& after,
   return report.substr(start, report.find('<', start) - start);
 }
 
-long long Yen(const std::string& amount) { return amount.empty() ? 0 : std::stoll(amount); }
+long long Yen(const std::string& amount) {
+  return amount.empty() ? 0 : std::stoll(amount);
+}
 
 class StatementsTieTest : public ::testing::Test {
  protected:
@@ -61,13 +63,22 @@ TEST_F(StatementsTieTest, EveryCompanyAndRangeBalancesAndTiesWithItsLedger) {
     const char* to;
   } const cases[] = {
       // April-March manufacturer with an interim closing.
-      {1, "4", "3"}, {1, "4", "12"}, {1, "7", "9"}, {1, "4", "9"},
+      {1, "4", "3"},
+      {1, "4", "12"},
+      {1, "7", "9"},
+      {1, "4", "9"},
       // Calendar year, tax included, bookkeeping begun in April, no cost schedule.
-      {4, "4", "12"}, {4, "4", "6"}, {4, "7", "9"},
+      {4, "4", "12"},
+      {4, "4", "6"},
+      {4, "7", "9"},
       // Closing on the 20th, across the calendar year.
-      {5, "4", "3"}, {5, "6", "8"}, {5, "10", "1"},
+      {5, "4", "3"},
+      {5, "6", "8"},
+      {5, "10", "1"},
       // Six-month year with an interim closing.
-      {6, "4", "9"}, {6, "4", "6"}, {6, "7", "8"},
+      {6, "4", "9"},
+      {6, "4", "6"},
+      {6, "7", "8"},
   };
   // The one kind of line a ledger leaves out although the statements count it: a line
   // against an account left out of the totals (振替仮勘定 0x08000000, 損益振替 0x08000080).

@@ -107,13 +107,6 @@ class LibraryFailureRunTest : public ::testing::Test {
   bool ledger_ = true;
 };
 
-// The run's messages are UTF-8; the program's texts are CP932.
-std::string Utf8(const std::string& cp932) {
-  std::string utf8;
-  EXPECT_TRUE(text::Cp932ToUtf8(cp932, &utf8));
-  return utf8;
-}
-
 TEST_F(LibraryFailureRunTest, AnyFailedCallFailsTheRunAndChangesNothing) {
   // The first run saves the settings; from the second on the dialog proposes them, so the
   // second run makes the calls every later run makes. The failing runs total April to

@@ -11,6 +11,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "text/encoding.h"
+
 namespace vintor::main::testing {
 
 namespace {
@@ -95,6 +97,12 @@ std::string ReadFileBytes(const std::string& path) {
   std::ostringstream bytes;
   bytes << in.rdbuf();
   return bytes.str();
+}
+
+std::string Utf8(const std::string& cp932) {
+  std::string utf8;
+  if (!text::Cp932ToUtf8(cp932, &utf8)) return "<not CP932: " + cp932 + ">";
+  return utf8;
 }
 
 }  // namespace vintor::main::testing

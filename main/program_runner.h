@@ -25,4 +25,8 @@ ProgramRun RunProgram(const std::vector<std::string>& argv, const ProgramOptions
 // The whole content of a file; empty when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
 
+// A text of the program (CP932) as the programs print it in a UTF-8 locale; a text that does
+// not convert gives a marker no output holds, so a search for it fails visibly.
+std::string Utf8(const std::string& cp932);
+
 }  // namespace vintor::main::testing

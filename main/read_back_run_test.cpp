@@ -18,12 +18,6 @@
 namespace vintor::main::testing {
 namespace {
 
-std::string Utf8(const std::string& cp932) {
-  std::string utf8;
-  EXPECT_TRUE(text::Cp932ToUtf8(cp932, &utf8));
-  return utf8;
-}
-
 TEST(ReadBackRunTest, AFileThatDiffersFromWhatWasWrittenFailsTheRunAndKeepsTheOldOne) {
   os::ScratchFolder folder(os::SystemOs());
   const std::string books_path = folder.PathOf("books.db");

@@ -19,12 +19,6 @@
 namespace vintor::main::testing {
 namespace {
 
-std::string Utf8(const std::string& cp932) {
-  std::string utf8;
-  EXPECT_TRUE(text::Cp932ToUtf8(cp932, &utf8));
-  return utf8;
-}
-
 const std::string kBalanceSheet = Utf8("貸借対照表: 資産 = 負債 + 純資産");
 const std::string kNetIncome = Utf8("当期純利益: 損益計算書 = 株主資本等変動計算書");
 const std::string kCost = Utf8("当期製品製造原価: 製造原価報告書 = 損益計算書の売上原価の内訳");

@@ -23,14 +23,6 @@ constexpr const char* kUsage =
     "\n\n使い方: VintorOak.exe --batch --out-dir フォルダ [--data all|番号,…] "
     "[--from 月 --to 月] [--ledger|--no-ledger] [--equity 1|2] [--name ひな形]";
 
-std::string Counted(const std::vector<batch::CompanyRow>& rows) {
-  int counts[4] = {};
-  for (const batch::CompanyRow& row : rows) ++counts[static_cast<int>(row.status)];
-  return std::to_string(rows.size()) + " 社: 出力 " + std::to_string(counts[0]) + "、警告あり " +
-         std::to_string(counts[1]) + "、スキップ " + std::to_string(counts[2]) + "、失敗 " +
-         std::to_string(counts[3]);
-}
-
 }  // namespace
 
 int RunWin32Batch(void* instance, const std::vector<std::string>& arguments, ui::Desktop& desktop,
@@ -90,12 +82,13 @@ int RunWin32Batch(void* instance, const std::vector<std::string>& arguments, ui:
   if (summary == nullptr || !summary->Append(batch::SummaryCsv(rows)) || !summary->Close() ||
       !summary->Commit()) {
     return refuse("決算書情報を一括出力しましたが、一覧 " + summary_path + " を書けません。\n" +
-                  Counted(rows));
+                  batch::SummaryCounts(rows));
   }
   const int status = batch::BatchExitStatus(rows);
-  desktop.ShowMessage(
-      0, "決算書情報の一括出力が終了しました。\n\n" + Counted(rows) + "\n一覧: " + summary_path,
-      ui::kCaption, status == 2 ? ui::kWarning : ui::kInformation);
+  desktop.ShowMessage(0,
+                      "決算書情報の一括出力が終了しました。\n\n" + batch::SummaryCounts(rows) +
+                          "\n一覧: " + summary_path,
+                      ui::kCaption, status == 2 ? ui::kWarning : ui::kInformation);
   return status;
 }
 
