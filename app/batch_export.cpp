@@ -1,6 +1,7 @@
 #include "app/batch_export.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "app/company_records.h"
 #include "batch/report_name.h"
@@ -162,6 +163,13 @@ batch::CompanyRow ExportPlannedCompany(platform::AccountingLibrary& library, os:
     if (!check.passed) ++row.checks_failed;
   }
   return row;
+}
+
+bool WriteBatchSummary(os::Os& os, const std::string& summary_path,
+                       const std::vector<batch::CompanyRow>& rows) {
+  std::unique_ptr<os::ReplacementFile> summary = os.OpenReplacement(summary_path);
+  return summary != nullptr && summary->Append(batch::SummaryCsv(rows)) && summary->Close() &&
+         summary->Commit();
 }
 
 }  // namespace vintor::app

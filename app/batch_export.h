@@ -63,4 +63,9 @@ batch::CompanyRow ExportPlannedCompany(platform::AccountingLibrary& library, os:
                                        const Edition& edition, const PlannedCompany& company,
                                        ui::ProgressWindow* progress);
 
+// Writes the batch's summary (batch::SummaryCsv) to summary_path, replacing a file there only
+// once the new one is complete. False when it cannot be written; the old file then stays.
+bool WriteBatchSummary(os::Os& os, const std::string& summary_path,
+                       const std::vector<batch::CompanyRow>& rows);
+
 }  // namespace vintor::app

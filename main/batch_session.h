@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/batch_export.h"
 #include "books/books_library.h"
 #include "main/edition.h"
 #include "ui/ui.h"
@@ -48,5 +49,13 @@ class BatchSession {
   books::BooksLibrary library_;
   bool open_ = false;
 };
+
+// Exports one planned company of a batch in a session of its own (user_id may be empty: the
+// library's current user), so no company's run can leave anything behind for the next. A
+// refused company gives its skipped row without a session; books that cannot be opened fail
+// the company. progress may be null.
+batch::CompanyRow ExportInOwnSession(const std::string& books_path, const std::string& user_id,
+                                     os::Os& os, const app::PlannedCompany& company,
+                                     ui::ProgressWindow* progress);
 
 }  // namespace vintor::main

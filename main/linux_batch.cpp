@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <map>
-#include <memory>
 #include <vector>
 
 #include "app/batch_export.h"
@@ -129,22 +128,6 @@ std::string DoneLine(std::size_t done, std::size_t count, const batch::CompanyRo
   return line + "\n";
 }
 
-batch::CompanyRow ExportInSession(const std::string& books_path, const std::string& user_id,
-                                  os::Os& os, const app::PlannedCompany& company,
-                                  ui::ProgressWindow* progress) {
-  // A refused company needs no session; every other one gets a session of its own, so no
-  // company's run can leave anything behind for the next.
-  if (!company.refusal.empty()) return app::SkippedRow(company);
-  BatchSession session(books_path, user_id);
-  if (!session.open()) {
-    batch::CompanyRow row = app::SkippedRow(company);
-    row.status = batch::CompanyStatus::kFailed;
-    row.reason = "会計データを開けません";
-    return row;
-  }
-  return app::ExportPlannedCompany(session.library(), os, ThisEdition(), company, progress);
-}
-
 // The companies one after another in this process, each with its progress line.
 void ExportInTurn(const std::vector<app::PlannedCompany>& plan, const std::string& books_path,
                   const std::string& user_id, os::Os& os, ui::console::Terminal& terminal,
@@ -153,7 +136,7 @@ void ExportInTurn(const std::vector<app::PlannedCompany>& plan, const std::strin
     ui::ProgressWindow progress(view);
     progress.Show();
     progress.ResetProgress();
-    (*rows)[k] = ExportInSession(books_path, user_id, os, plan[k], &progress);
+    (*rows)[k] = ExportInOwnSession(books_path, user_id, os, plan[k], &progress);
     progress.End();
     if (!quiet) terminal.Write(DoneLine(k + 1, plan.size(), (*rows)[k]));
   }
@@ -183,7 +166,7 @@ bool ExportInWorkers(const std::vector<app::PlannedCompany>& plan, int jobs,
       for (std::size_t k = static_cast<std::size_t>(worker); k < plan.size();
            k += static_cast<std::size_t>(jobs)) {
         const std::string record =
-            EncodeRow(k, ExportInSession(books_path, user_id, os, plan[k], nullptr));
+            EncodeRow(k, ExportInOwnSession(books_path, user_id, os, plan[k], nullptr));
         for (std::size_t written = 0; written < record.size();) {
           const ssize_t n = ::write(ends[1], record.data() + written, record.size() - written);
           if (n <= 0) ::_exit(2);
@@ -320,9 +303,7 @@ int RunBatch(const ui::console::ConsoleOptions& options, const std::string& book
 
   terminal.Write("\n" + batch::SummaryTable(rows));
   const std::string summary_path = choices.out_dir + "summary.csv";
-  std::unique_ptr<os::ReplacementFile> summary = os.OpenReplacement(summary_path);
-  if (summary == nullptr || !summary->Append(batch::SummaryCsv(rows)) || !summary->Close() ||
-      !summary->Commit()) {
+  if (!app::WriteBatchSummary(os, summary_path, rows)) {
     terminal.Write("エラー: " + summary_path + " を書けません。\n");
     return app::kResultFailed;
   }

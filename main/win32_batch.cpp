@@ -4,8 +4,6 @@
 #include <windows.h>  // first: the other Win32 headers build on it
 // clang-format on
 
-#include <memory>
-
 #include "app/batch_arguments.h"
 #include "app/batch_export.h"
 #include "batch/batch_summary.h"
@@ -60,27 +58,12 @@ int RunWin32Batch(void* instance, const std::vector<std::string>& arguments, ui:
     progress.ResetProgress();
     progress_window.SetCaptionPrefix("(" + std::to_string(k + 1) + "/" +
                                      std::to_string(plan.size()) + ") ");
-    if (!plan[k].refusal.empty()) {
-      rows.push_back(app::SkippedRow(plan[k]));
-    } else {
-      BatchSession session(books_path, "");
-      if (session.open()) {
-        rows.push_back(
-            app::ExportPlannedCompany(session.library(), os, ThisEdition(), plan[k], &progress));
-      } else {
-        batch::CompanyRow row = app::SkippedRow(plan[k]);
-        row.status = batch::CompanyStatus::kFailed;
-        row.reason = "会計データを開けません";
-        rows.push_back(row);
-      }
-    }
+    rows.push_back(ExportInOwnSession(books_path, "", os, plan[k], &progress));
     progress.End();
   }
 
   const std::string summary_path = choices.out_dir + "summary.csv";
-  std::unique_ptr<os::ReplacementFile> summary = os.OpenReplacement(summary_path);
-  if (summary == nullptr || !summary->Append(batch::SummaryCsv(rows)) || !summary->Close() ||
-      !summary->Commit()) {
+  if (!app::WriteBatchSummary(os, summary_path, rows)) {
     return refuse("決算書情報を一括出力しましたが、一覧 " + summary_path + " を書けません。\n" +
                   batch::SummaryCounts(rows));
   }
