@@ -10,9 +10,8 @@ inline constexpr const char* kGoldenReports[] = {"VintorOak-sample.xml", "Vintor
                                                  "VintorOak-company5.xml",
                                                  "VintorOak-company6.xml"};
 
-// The bytes of main/testdata/<name>; empty when it cannot be read.
-inline std::string GoldenReport(const std::string& name) {
-  const std::string path = std::string(VINTOR_SOURCE_DIR) + "/main/testdata/" + name;
+// The bytes of the file at path; empty when it cannot be read.
+inline std::string FileBytes(const std::string& path) {
   std::string bytes;
   if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
     char buffer[65536];
@@ -21,6 +20,11 @@ inline std::string GoldenReport(const std::string& name) {
     std::fclose(file);
   }
   return bytes;
+}
+
+// The bytes of main/testdata/<name>; empty when it cannot be read.
+inline std::string GoldenReport(const std::string& name) {
+  return FileBytes(std::string(VINTOR_SOURCE_DIR) + "/main/testdata/" + name);
 }
 
 // text with its first occurrence of what replaced by with; empty when what is not there,

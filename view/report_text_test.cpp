@@ -4,25 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "report/figures_of_report.h"
 #include "report/report_reader.h"
+#include "report/test_reports.h"
 #include "text/encoding.h"
 
 namespace vintor::view {
 namespace {
 
-std::string FileBytes(const std::string& path) {
-  std::string bytes;
-  if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-    char buffer[65536];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
-    std::fclose(file);
-  }
-  return bytes;
-}
+using report::testing::FileBytes;
 
 const std::string kSample = std::string(VINTOR_SOURCE_DIR) + "/main/testdata/VintorOak-sample.xml";
 
