@@ -4,6 +4,8 @@
 // across the statements are run on the figures read.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,7 +20,10 @@ class ReadBack : public statements::WrittenReportCheck {
   // than was meant; *why then names the first fault found. A check across the statements
   // that fails does not fail the read-back: its result is kept for a warning.
   bool Check(os::ReplacementFile& file, const checks::ContentDigest& meant,
-             std::string* why) override;
+             const std::function<void()>& pulse, std::string* why) override;
+
+  // How many bytes are read between two pulses.
+  static constexpr std::uint64_t kPulseBytes = 1 << 20;
 
   // The checks across the statements of the last file read back in full; empty before.
   const std::vector<checks::CheckResult>& cross_checks() const { return cross_checks_; }

@@ -1,5 +1,6 @@
 #include "statements/report_writer.h"
 
+#include <functional>
 #include <memory>
 
 #include "statements/line_writer.h"
@@ -76,8 +77,10 @@ bool ReportWriter::WriteReport(const std::string& path, std::int16_t function_nu
   }
   if (xml.Close() != 0) return false;
   bytes_written_ = xml.bytes_written();
-  if (written_check_ != nullptr && !written_check_->Check(*file, xml.digest(), &refusal_)) {
-    return false;
+  if (written_check_ != nullptr) {
+    // Reading a large report back takes seconds: the progress window is kept alive meanwhile.
+    const std::function<void()> pulse = [this] { Pulse(); };
+    if (!written_check_->Check(*file, xml.digest(), pulse, &refusal_)) return false;
   }
   return file->Commit();
 }

@@ -3,6 +3,7 @@
 // exporter reads the file back with an XML parser, report/read_back.h).
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "checks/content_digest.h"
@@ -16,9 +17,11 @@ class WrittenReportCheck {
   // file is closed and readable with ReadWritten; meant is the digest of every element the
   // writer wrote. True when the file says what was meant. False, with *why (CP932) saying
   // what is wrong, when it does not or cannot be read: the report is then not kept and the
-  // destination stays as it was.
+  // destination stays as it was. pulse is called now and then while a large file is read
+  // (it takes seconds for a ledger of a million lines), so a progress window can show the
+  // run is alive and keep answering the desktop.
   virtual bool Check(os::ReplacementFile& file, const checks::ContentDigest& meant,
-                     std::string* why) = 0;
+                     const std::function<void()>& pulse, std::string* why) = 0;
 };
 
 }  // namespace vintor::statements
