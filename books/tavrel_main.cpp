@@ -14,6 +14,7 @@
 #include "books/generator.h"
 #include "books/interchange.h"
 #include "books/tavrel_command.h"
+#include "os/console_print.h"
 #include "os/os.h"
 #include "text/control_escapes.h"
 #include "text/encoding.h"
@@ -34,28 +35,11 @@ constexpr int kDone = 0;
 constexpr int kRefused = 1;
 constexpr int kUsageError = 2;
 
-// Writes CP932 text to a stream in the terminal's charset: UTF-8 on Linux; on Windows the
-// console's own wide characters, or the CP932 bytes themselves when the stream is
-// redirected (the code page of the system the product runs on). A control character in
-// a path or a value a message repeats is shown escaped, not acted on; lines stay lines.
+// Writes CP932 text to a stream in the terminal's charset (os::PrintCp932). A control
+// character in a path or a value a message repeats is shown escaped, not acted on; lines stay
+// lines.
 void Print(std::FILE* stream, const std::string& message) {
-  const std::string cp932 = text::EscapeControls(message, text::LineLayout::kKept);
-#ifdef _WIN32
-  HANDLE handle = ::GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
-  DWORD mode = 0;
-  std::wstring wide;
-  if (::GetConsoleMode(handle, &mode) && text::Cp932ToUtf16(cp932, &wide)) {
-    DWORD written = 0;
-    ::WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-    return;
-  }
-  std::fwrite(cp932.data(), 1, cp932.size(), stream);
-#else
-  std::string utf8;
-  if (!text::Cp932ToUtf8(cp932, &utf8)) utf8 = cp932;
-  std::fwrite(utf8.data(), 1, utf8.size(), stream);
-#endif
-  std::fflush(stream);
+  os::PrintCp932(stream, text::EscapeControls(message, text::LineLayout::kKept));
 }
 
 int Refuse(const std::string& message) {

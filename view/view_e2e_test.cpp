@@ -7,22 +7,14 @@
 #include <vector>
 
 #include "main/program_runner.h"
-#include "text/encoding.h"
 
 namespace {
 
 using vintor::main::testing::ReadFileBytes;
 using vintor::main::testing::RunProgram;
+using vintor::main::testing::Utf8;
 
 const std::string kSample = VINTOR_SOURCE_DIR "/main/testdata/VintorOak-sample.xml";
-
-// The program speaks UTF-8 on a Linux terminal and writes its page in UTF-8; the literals
-// here are CP932 like all text of the project.
-std::string Utf8(const std::string& cp932) {
-  std::string utf8;
-  EXPECT_TRUE(vintor::text::Cp932ToUtf8(cp932, &utf8)) << cp932;
-  return utf8;
-}
 
 // A scratch folder of the test's own, removed with what it holds.
 class ViewE2eTest : public ::testing::Test {
@@ -79,6 +71,7 @@ TEST_F(ViewE2eTest, ExitStatusTellsAGoodReportABadOneAndAFailedCheck) {
       {{folder_ + "/none.xml"}, 2, "ファイルを開けません"},
       {{}, 3, "使い方"},
       {{"--pages", kSample}, 3, "引数 --pages は使えません"},
+      {{"--pages\x1b]0;title\x07", kSample}, 3, "引数 --pages\\x1B]0;title\\x07 は使えません"},
       {{"--account", "999", kSample}, 3, "総勘定元帳に科目 999 はありません"},
       {{"--html", folder_ + "/no/such/page.html", kSample}, 4, "HTML を書けません"},
   };
@@ -89,6 +82,7 @@ TEST_F(ViewE2eTest, ExitStatusTellsAGoodReportABadOneAndAFailedCheck) {
     EXPECT_EQ(run.exit_status, c.status) << c.output << "\n" << run.errors;
     const std::string& said = c.status >= 2 ? run.errors : run.output;
     EXPECT_NE(said.find(Utf8(c.output)), std::string::npos) << c.output << "\n" << said;
+    EXPECT_EQ(said.find('\x1b'), std::string::npos) << "an escape sequence reached the terminal";
   }
 }
 

@@ -10,19 +10,18 @@
 #include <vector>
 
 #include "checks/cross_checks.h"
+#include "os/console_print.h"
 #include "report/figures_of_report.h"
 #include "report/report_reader.h"
+#include "text/control_escapes.h"
 #include "text/encoding.h"
 #include "view/account_selection.h"
 #include "view/report_html.h"
 #include "view/report_text.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace {
 
+using vintor::os::PrintCp932;
 using vintor::report::ReportContents;
 using vintor::view::AccountSelection;
 
@@ -45,25 +44,10 @@ struct Argument {
   NativePath native;
 };
 
-// CP932 text to a stream in the terminal's charset, as the tavrel command prints: UTF-8 on
-// Linux; on Windows the console's wide characters, or the CP932 bytes when redirected.
-void Print(std::FILE* stream, const std::string& cp932) {
-#ifdef _WIN32
-  HANDLE handle = ::GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
-  DWORD mode = 0;
-  std::wstring wide;
-  if (::GetConsoleMode(handle, &mode) && vintor::text::Cp932ToUtf16(cp932, &wide)) {
-    DWORD written = 0;
-    ::WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-    return;
-  }
-  std::fwrite(cp932.data(), 1, cp932.size(), stream);
-#else
-  std::string utf8;
-  if (!vintor::text::Cp932ToUtf8(cp932, &utf8)) utf8 = cp932;
-  std::fwrite(utf8.data(), 1, utf8.size(), stream);
-#endif
-  std::fflush(stream);
+// A message to standard error. What it repeats of the arguments or the file (an option, a
+// path, a name) may hold control characters, which are shown escaped rather than acted on.
+void Complain(const std::string& message) {
+  PrintCp932(stderr, vintor::text::EscapeControls(message, vintor::text::LineLayout::kKept));
 }
 
 std::string Usage() {
@@ -113,7 +97,7 @@ int Run(const std::vector<Argument>& arguments) {
   for (std::size_t k = 0; k < arguments.size(); ++k) {
     const std::string& a = arguments[k].cp932;
     if (a == "--help" || a == "-h") {
-      Print(stdout, Usage());
+      PrintCp932(stdout, Usage());
       return kPassed;
     }
     if ((a == "--html" || a == "--account") && k + 1 < arguments.size()) {
@@ -121,12 +105,12 @@ int Run(const std::vector<Argument>& arguments) {
     } else if (!a.starts_with("-") && report_path == nullptr) {
       report_path = &arguments[k];
     } else {
-      Print(stderr, "vintor-view: 引数 " + a + " は使えません\n\n" + Usage());
+      Complain("vintor-view: 引数 " + a + " は使えません\n\n" + Usage());
       return kUsageError;
     }
   }
   if (report_path == nullptr) {
-    Print(stderr, "vintor-view: レポートのファイルを指定してください\n\n" + Usage());
+    Complain("vintor-view: レポートのファイルを指定してください\n\n" + Usage());
     return kUsageError;
   }
 
@@ -143,15 +127,14 @@ int Run(const std::vector<Argument>& arguments) {
   std::string error;
   std::FILE* file = OpenFile(report_path->native, false);
   if (file == nullptr) {
-    Print(stderr, "vintor-view: " + report_path->cp932 + ": ファイルを開けません\n");
+    Complain("vintor-view: " + report_path->cp932 + ": ファイルを開けません\n");
     return kNotAReport;
   }
   FileSource source(file);
   const bool read = reader.Read(source, &contents, &error);
   std::fclose(file);
   if (!read) {
-    Print(stderr,
-          "vintor-view: " + report_path->cp932 + ": レポートとして読めません: " + error + "\n");
+    Complain("vintor-view: " + report_path->cp932 + ": レポートとして読めません: " + error + "\n");
     return kNotAReport;
   }
 
@@ -163,7 +146,7 @@ int Run(const std::vector<Argument>& arguments) {
       }
     }
     if (!found) {
-      Print(stderr, "vintor-view: 総勘定元帳に科目 " + selection->argument() + " はありません\n");
+      Complain("vintor-view: 総勘定元帳に科目 " + selection->argument() + " はありません\n");
       return kUsageError;
     }
   }
@@ -178,15 +161,15 @@ int Run(const std::vector<Argument>& arguments) {
     std::string utf8;
     if (!vintor::text::Cp932ToUtf8(page, &utf8, &error) ||
         !WriteWholeFile(html_path->native, utf8)) {
-      Print(stderr, "vintor-view: " + html_path->cp932 + ": HTML を書けません\n");
+      Complain("vintor-view: " + html_path->cp932 + ": HTML を書けません\n");
       return kCannotWrite;
     }
-    Print(stdout, "HTML: " + html_path->cp932 +
-                      "（検査: " + (status == kPassed ? "すべて一致" : "不一致あり") + "）\n");
+    PrintCp932(stdout, "HTML: " + vintor::text::EscapeControls(html_path->cp932) +
+                           "（検査: " + (status == kPassed ? "すべて一致" : "不一致あり") + "）\n");
     return status;
   }
   const vintor::view::ReportText text(contents, results);
-  Print(stdout, selection ? text.RenderAccount(*selection) : text.Render());
+  PrintCp932(stdout, selection ? text.RenderAccount(*selection) : text.Render());
   return status;
 }
 
@@ -198,7 +181,7 @@ int wmain(int argc, wchar_t** argv) {
   for (int k = 1; k < argc; ++k) {
     Argument argument{{}, argv[k]};
     if (!vintor::text::Utf16ToCp932(argument.native, &argument.cp932)) {
-      Print(stderr, "vintor-view: 引数を CP932 にできません\n");
+      Complain("vintor-view: 引数を CP932 にできません\n");
       return kUsageError;
     }
     arguments.push_back(std::move(argument));
@@ -211,7 +194,7 @@ int main(int argc, char** argv) {
   for (int k = 1; k < argc; ++k) {
     Argument argument{{}, argv[k]};
     if (!vintor::text::Utf8ToCp932(argument.native, &argument.cp932)) {
-      Print(stderr, "vintor-view: 引数を CP932 にできません\n");
+      Complain("vintor-view: 引数を CP932 にできません\n");
       return kUsageError;
     }
     arguments.push_back(std::move(argument));
