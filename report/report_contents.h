@@ -1,6 +1,9 @@
 // What the report reader keeps of a report: small enough to hold for any report, since the
 // general ledger's lines are handed out one by one instead (report_reader.h). Every text is
 // CP932, as everywhere in the program; amounts are whole yen as the report writes them.
+// Texts are kept to be shown: a control character a report holds (TAB, LF or CR, written as
+// a character reference) is kept as "\x09"-style text (text/control_escapes.h), so that no
+// text can break a line of a table or overwrite one on a terminal.
 #pragma once
 
 #include <cstdint>

@@ -14,6 +14,7 @@
 
 #include "report/cp932_table.h"
 #include "supplements/note_element_table.h"
+#include "text/control_escapes.h"
 
 namespace vintor::report {
 
@@ -137,6 +138,15 @@ bool ParseAmount(std::string_view text, std::int64_t* amount) {
   }
   *amount = negative ? -value : value;
   return true;
+}
+
+// The text as it is kept in ReportContents: control characters escaped (report_contents.h).
+// Most texts have none, and the ledger's millions of texts are only scanned.
+std::string Kept(std::string_view text) {
+  const bool has_control = std::any_of(text.begin(), text.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+  });
+  return has_control ? text::EscapeControls(text) : std::string(text);
 }
 
 bool IsXmlSpace(std::string_view text) {
@@ -364,7 +374,7 @@ void Walk::StartStatementSection(std::string_view name, const XML_Char** attribu
     std::string value;
     if (!ToCp932(a[1], &value)) return;
     if (std::strcmp(a[0], "Label") == 0) {
-      entry.label = std::move(value);
+      entry.label = Kept(value);
     } else if (std::strcmp(a[0], "Amount") == 0) {
       if (!value.empty()) {
         std::int64_t amount = 0;
@@ -429,7 +439,9 @@ void Walk::Start(std::string_view name, const XML_Char** attributes) {
           Fail("<Item> に知らない属性 " + Shown(a[0]) + " があります");
           return;
         }
-        if (!ToCp932(a[1], &pending_label_)) return;
+        std::string label;
+        if (!ToCp932(a[1], &label)) return;
+        pending_label_ = Kept(label);
       }
       break;
     case Kind::kEquity:
@@ -486,10 +498,10 @@ void Walk::EndLeaf(const Open& leaf, std::string_view value) {
   std::int64_t amount = 0;
   switch (leaf.kind) {
     case Kind::kField:
-      if (leaf.name == "PROGRAMNAME") contents_->program_name = value;
-      if (leaf.name == "KOMONSAKINAME") contents_->company = value;
-      if (leaf.name == "JIGYOUNENDOFROM") contents_->period_from = value;
-      if (leaf.name == "JIGYOUNENDOTO") contents_->period_to = value;
+      if (leaf.name == "PROGRAMNAME") contents_->program_name = Kept(value);
+      if (leaf.name == "KOMONSAKINAME") contents_->company = Kept(value);
+      if (leaf.name == "JIGYOUNENDOFROM") contents_->period_from = Kept(value);
+      if (leaf.name == "JIGYOUNENDOTO") contents_->period_to = Kept(value);
       break;
     case Kind::kItem: {
       if (!Amount(value, &amount)) return;
@@ -502,7 +514,7 @@ void Walk::EndLeaf(const Open& leaf, std::string_view value) {
       contents_->equity->select = static_cast<int>(amount);
       break;
     case Kind::kEquityAccount:
-      contents_->equity->columns.back().account = value;
+      contents_->equity->columns.back().account = Kept(value);
       break;
     case Kind::kEquityPrevious:
       if (!Amount(value, &amount)) return;
@@ -517,31 +529,31 @@ void Walk::EndLeaf(const Open& leaf, std::string_view value) {
       contents_->equity->columns.back().current = amount;
       break;
     case Kind::kEquityReason:
-      contents_->equity->columns.back().reasons.back().reason = value;
+      contents_->equity->columns.back().reasons.back().reason = Kept(value);
       break;
     case Kind::kEquityAmount:
       if (!Amount(value, &amount)) return;
       contents_->equity->columns.back().reasons.back().amount = amount;
       break;
     case Kind::kNoteLine:
-      contents_->notes->back().lines.emplace_back(value);
+      contents_->notes->back().lines.push_back(Kept(value));
       break;
     case Kind::kLedgerAccountField: {
       LedgerAccount& account = contents_->ledger->back();
-      if (leaf.name == "QZ00780S0010") account.name = value;
-      if (leaf.name == "QZ00780S0020") account.section = value;
+      if (leaf.name == "QZ00780S0010") account.name = Kept(value);
+      if (leaf.name == "QZ00780S0020") account.section = Kept(value);
       if (leaf.name == "QZ00780S0030" && !Amount(value, &account.opening)) return;
       if (leaf.name == "QZ00780S0040" && !Amount(value, &account.closing)) return;
       break;
     }
     case Kind::kLedgerLineField: {
       const std::string_view n = std::string_view(leaf.name).substr(8);  // "0050" to "0120"
-      if (n == "0050") line_.voucher = value;
-      if (n == "0060") line_.date = value;
-      if (n == "0070") line_.sub_account = value;
-      if (n == "0080") line_.counter_account = value;
-      if (n == "0090") line_.counter_sub_account = value;
-      if (n == "0100") line_.description = value;
+      if (n == "0050") line_.voucher = Kept(value);
+      if (n == "0060") line_.date = Kept(value);
+      if (n == "0070") line_.sub_account = Kept(value);
+      if (n == "0080") line_.counter_account = Kept(value);
+      if (n == "0090") line_.counter_sub_account = Kept(value);
+      if (n == "0100") line_.description = Kept(value);
       if (n == "0110" && !Amount(value, &line_.amount)) return;
       if (n == "0120" && !Amount(value, &line_.balance)) return;
       break;

@@ -40,6 +40,19 @@ TEST(ReportReaderTest, ReadsTheSmallReport) {
   EXPECT_EQ((*contents.ledger)[0].line_count, 1);
 }
 
+// A report written elsewhere may hold TAB, LF and CR as character references; shown as they
+// are, a CR would let the rest of a line overwrite its start on a terminal.
+TEST(ReportReaderTest, KeepsTheControlCharactersOfTextsEscaped) {
+  const std::string bytes =
+      Replaced(Replaced(kSmall, "<QZ00780S0010>現金", "<QZ00780S0010>現金&#13;売掛金"),
+               "<Item Label=\"現金\">", "<Item Label=\"現&#10;金&#9;\">");
+  ReportContents contents;
+  std::string error;
+  ASSERT_TRUE(ReportReader().ReadBytes(bytes, &contents, &error)) << error;
+  EXPECT_EQ(contents.statements[0].entries[1].label, "現\\x0A金\\x09");
+  EXPECT_EQ((*contents.ledger)[0].name, "現金\\x0D売掛金");
+}
+
 TEST(ReportReaderTest, RefusesWhatIsNotAWellFormedReportAndSaysWhere) {
   const std::string sample = GoldenReport("VintorOak-sample.xml");
   ASSERT_FALSE(sample.empty());
