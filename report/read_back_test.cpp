@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "os/fake_os.h"
 #include "report/report_reader.h"
 #include "report/test_reports.h"
@@ -37,10 +39,9 @@ TEST(ReadBackTest, PulsesOnceForEveryMegabyteRead) {
     std::unique_ptr<os::ReplacementFile> file = os.OpenReplacement("/report.xml");
     ASSERT_TRUE(file && file->Append(c.bytes) && file->Close()) << c.what;
     int pulses = 0;
+    const std::function<void()> pulse = [&pulses] { ++pulses; };
     std::string why;
-    EXPECT_TRUE(ReadBack().Check(
-        *file, meant, [&] { ++pulses; }, &why))
-        << c.what << ": " << why;
+    EXPECT_TRUE(ReadBack().Check(*file, meant, pulse, &why)) << c.what << ": " << why;
     EXPECT_EQ(pulses, c.pulses) << c.what;
   }
 }
