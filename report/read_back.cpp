@@ -45,6 +45,7 @@ bool ReadBack::Check(os::ReplacementFile& file, const checks::ContentDigest& mea
   ReportReader reader;
   checks::ContentDigest read;
   reader.set_content_digest(&read);
+  reader.set_exact_bytes(true);
   WrittenFileSource source(file, pulse);
   ReportContents contents;
   std::string error;

@@ -198,12 +198,94 @@ int XMLCALL UnknownEncoding(void* /*handler_data*/, const XML_Char* name, XML_En
   return XML_STATUS_OK;
 }
 
+// The bytes behind text that expat read as ISO-8859-1 and delivered as UTF-8 (U+0000 to
+// U+00FF), appended to *bytes. False for a character beyond U+00FF, which only a character
+// reference can give.
+bool AppendLatin1Bytes(std::string_view utf8, std::string* bytes) {
+  for (std::size_t k = 0; k < utf8.size(); ++k) {
+    const auto b0 = static_cast<unsigned char>(utf8[k]);
+    if (b0 < 0x80) {
+      bytes->push_back(static_cast<char>(b0));
+      continue;
+    }
+    if ((b0 != 0xC2 && b0 != 0xC3) || k + 1 == utf8.size()) return false;
+    const auto b1 = static_cast<unsigned char>(utf8[++k]);
+    bytes->push_back(static_cast<char>(((b0 & 0x03) << 6) | (b1 & 0x3F)));
+  }
+  return true;
+}
+
+// Watches the raw bytes of a document, piece by piece, for character references other than
+// the ones the exporter writes. '&' and '#' are never a CP932 trail byte, so a match in the
+// bytes is a reference in the text (or in a comment, which the exporter never writes either).
+class ReferenceGuard {
+ public:
+  // False at the first reference that is not allowed; a reference cut by the end of the
+  // piece is decided with the next one.
+  bool Take(std::string_view piece) {
+    std::size_t at = 0;
+    while (!open_.empty() && at < piece.size()) {
+      open_.push_back(piece[at++]);
+      const Verdict verdict = Decide(open_);
+      if (verdict == Verdict::kRefused) return Refuse(open_);
+      if (verdict == Verdict::kAllowed) {
+        open_.clear();
+        --at;  // the byte that decided may start the next reference
+      }
+    }
+    for (at = piece.find('&', at); at != std::string_view::npos; at = piece.find('&', at + 1)) {
+      const std::string_view candidate = piece.substr(at, kLongest);
+      const Verdict verdict = Decide(candidate);
+      if (verdict == Verdict::kRefused) return Refuse(candidate);
+      if (verdict == Verdict::kOpen) {
+        open_.assign(candidate);
+        return true;
+      }
+    }
+    return true;
+  }
+
+  // The start of the reference refused, for a message.
+  const std::string& refused() const { return refused_; }
+
+ private:
+  enum class Verdict { kAllowed, kRefused, kOpen };
+  static constexpr std::string_view kWritten[] = {"&#9;", "&#10;", "&#13;"};
+  static constexpr std::size_t kLongest = 5;
+
+  // text starts with '&': an entity ("&amp;") or one of kWritten is allowed, the start of one
+  // of kWritten is open, any other character reference is refused.
+  static Verdict Decide(std::string_view text) {
+    if (text.size() < 2) return Verdict::kOpen;
+    if (text[1] != '#') return Verdict::kAllowed;
+    for (std::string_view written : kWritten) {
+      if (text.starts_with(written)) return Verdict::kAllowed;
+    }
+    for (std::string_view written : kWritten) {
+      if (written.starts_with(text)) return Verdict::kOpen;
+    }
+    return Verdict::kRefused;
+  }
+
+  bool Refuse(std::string_view reference) {
+    refused_ = text::EscapeControls(reference);
+    return false;
+  }
+
+  std::string open_;  // a reference begun at the end of the last piece
+  std::string refused_;
+};
+
 // One walk over one document: the state the expat callbacks share.
 class Walk {
  public:
   Walk(XML_Parser parser, ReportContents* contents, const ReportReader::LedgerLineHandler& handler,
-       checks::ContentDigest* digest)
-      : parser_(parser), contents_(contents), handler_(handler), digest_(digest) {}
+       checks::ContentDigest* digest, bool exact_bytes)
+      : parser_(parser),
+        contents_(contents),
+        handler_(handler),
+        digest_(digest),
+        exact_bytes_(exact_bytes) {}
 
   bool failed() const { return !error_.empty(); }
   const std::string& error() const { return error_; }
@@ -246,7 +328,10 @@ class Walk {
   // The CP932 form of text expat delivered; false (the walk failed) when it has none.
   bool ToCp932(std::string_view utf8, std::string* cp932) {
     cp932->clear();
-    if (Cp932Table::Get().AppendFromUtf8(utf8, cp932)) return true;
+    if (exact_bytes_ ? AppendLatin1Bytes(utf8, cp932)
+                     : Cp932Table::Get().AppendFromUtf8(utf8, cp932)) {
+      return true;
+    }
     Fail("CP932 で表せない文字があります");
     return false;
   }
@@ -275,6 +360,7 @@ class Walk {
   ReportContents* contents_;
   const ReportReader::LedgerLineHandler& handler_;
   checks::ContentDigest* digest_;
+  bool exact_bytes_;
   std::vector<Open> stack_{{Kind::kDocument, "(文書)"}};
   std::string text_;  // UTF-8 text of the innermost element
   std::string error_;
@@ -647,18 +733,19 @@ struct ParserDeleter {
 bool ReportReader::Read(ByteSource& source, ReportContents* contents, std::string* error) {
   *contents = ReportContents{};
   std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserDeleter> parser(
-      XML_ParserCreate(nullptr));
+      XML_ParserCreate(exact_bytes_ ? "ISO-8859-1" : nullptr));
   if (!parser) {
     *error = "XML パーサーを作れません";
     return false;
   }
-  Walk walk(parser.get(), contents, handler_, digest_);
+  Walk walk(parser.get(), contents, handler_, digest_, exact_bytes_);
   XML_SetUserData(parser.get(), &walk);
   XML_SetElementHandler(parser.get(), OnStart, OnEnd);
   XML_SetCharacterDataHandler(parser.get(), OnText);
   XML_SetXmlDeclHandler(parser.get(), OnDeclaration);
   XML_SetStartDoctypeDeclHandler(parser.get(), OnDoctype);
   XML_SetUnknownEncodingHandler(parser.get(), UnknownEncoding, nullptr);
+  ReferenceGuard references;
 
   constexpr std::size_t kChunk = 1 << 16;
   for (;;) {
@@ -671,6 +758,11 @@ bool ReportReader::Read(ByteSource& source, ReportContents* contents, std::strin
     const long got = source.Read(static_cast<char*>(buffer), kChunk, &read_error);
     if (got < 0) {
       *error = read_error;
+      return false;
+    }
+    if (exact_bytes_ && !references.Take(std::string_view(static_cast<char*>(buffer),
+                                                          static_cast<std::size_t>(got)))) {
+      *error = "文字参照 " + references.refused() + "… はこのプログラムが書かないものです";
       return false;
     }
     const bool last = got == 0;

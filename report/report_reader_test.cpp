@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "report/test_reports.h"
 
 namespace vintor::report {
@@ -51,6 +54,66 @@ TEST(ReportReaderTest, KeepsTheControlCharactersOfTextsEscaped) {
   ASSERT_TRUE(ReportReader().ReadBytes(bytes, &contents, &error)) << error;
   EXPECT_EQ(contents.statements[0].entries[1].label, "現\\x0A金\\x09");
   EXPECT_EQ((*contents.ledger)[0].name, "現金\\x0D売掛金");
+}
+
+// Bytes handed out a few at a time, so that a reference is cut between pieces.
+class PiecesSource : public ByteSource {
+ public:
+  PiecesSource(std::string_view bytes, std::size_t piece) : rest_(bytes), piece_(piece) {}
+  long Read(char* buffer, std::size_t capacity, std::string*) override {
+    const std::size_t n = std::min({capacity, piece_, rest_.size()});
+    std::memcpy(buffer, rest_.data(), n);
+    rest_.remove_prefix(n);
+    return static_cast<long>(n);
+  }
+
+ private:
+  std::string_view rest_;
+  std::size_t piece_;
+};
+
+TEST(ReportReaderTest, ExactBytesReadEveryGoldenReportAsDecodingDoes) {
+  for (const char* name : testing::kGoldenReports) {
+    ReportContents decoded, exact;
+    checks::ContentDigest decoded_digest, exact_digest;
+    std::string error;
+    ReportReader decoding;
+    decoding.set_content_digest(&decoded_digest);
+    ASSERT_TRUE(decoding.ReadBytes(GoldenReport(name), &decoded, &error)) << name << error;
+    ReportReader byte_for_byte;
+    byte_for_byte.set_content_digest(&exact_digest);
+    byte_for_byte.set_exact_bytes(true);
+    ASSERT_TRUE(byte_for_byte.ReadBytes(GoldenReport(name), &exact, &error)) << name << error;
+    EXPECT_TRUE(exact_digest == decoded_digest) << name;
+    EXPECT_EQ(exact.company, decoded.company) << name;
+    EXPECT_EQ(exact.statements[0].entries[2].label, decoded.statements[0].entries[2].label);
+  }
+}
+
+// Read byte for byte, a reference to a byte value could pass for the byte itself (&#140;&#187;
+// for 現): only the references the exporter writes are taken, wherever the pieces are cut.
+TEST(ReportReaderTest, ExactBytesTakeOnlyTheReferencesTheExporterWrites) {
+  const struct {
+    const char* what;
+    std::string bytes;
+    bool read;
+  } cases[] = {
+      {"LF and TAB", Replaced(kSmall, "株式会社", "株式&#10;会社&#9;"), true},
+      {"an entity beside a reference", Replaced(kSmall, "株式会社", "&amp;&#13;"), true},
+      {"the bytes of a character", Replaced(kSmall, "株式会社", "&#140;&#187;"), false},
+      {"hexadecimal", Replaced(kSmall, "株式会社", "&#xA;"), false},
+      {"a reference after an ampersand", Replaced(kSmall, "株式会社", "&amp;&#233;"), false},
+  };
+  for (const auto& c : cases) {
+    for (std::size_t piece : {std::size_t{1}, std::size_t{3}, std::size_t{1} << 16}) {
+      ReportReader reader;
+      reader.set_exact_bytes(true);
+      PiecesSource source(c.bytes, piece);
+      ReportContents contents;
+      std::string error;
+      EXPECT_EQ(reader.Read(source, &contents, &error), c.read) << c.what << " " << piece << error;
+    }
+  }
 }
 
 TEST(ReportReaderTest, RefusesWhatIsNotAWellFormedReportAndSaysWhere) {
