@@ -35,8 +35,8 @@ TEST(ReadBackRunTest, AFileThatDiffersFromWhatWasWrittenFailsTheRunAndKeepsTheOl
       {"a label", "Label=\"", "Label=\"X", "書いた内容と一致しません"},
       {"a closing tag", "</Item>", "</Itex>", "正しい XML ではありません"},
       // 現 is the bytes 8C BB: as references to those byte values it must not pass for them.
-      {"a character as references to its bytes", "<QZ00780S0010>現",
-       "<QZ00780S0010>&#140;&#187;", "正しい XML ではありません"},
+      {"a character as references to its bytes", "<QZ00780S0010>現", "<QZ00780S0010>&#140;&#187;",
+       "正しい XML ではありません"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
