@@ -18,15 +18,10 @@ bool WalkCompanyRecords(platform::AccountingLibrary& library, platform::LibraryF
     failures.Record("ClDataMgr::GetSetObject(5)", -1);
     return false;
   }
-  const auto failed = [&](const char* call, int code) {
-    if (code == platform::kSuccess) return false;
-    failures.Record(call, code);
-    return true;
-  };
   platform::SetCursor cursor = nullptr;
-  if (failed("ClSetData::GetDatCursor", companies->GetDatCursor(&cursor))) return false;
+  if (failures.Failed("ClSetData::GetDatCursor", companies->GetDatCursor(&cursor))) return false;
   bool walked = false;
-  if (!failed("ClSetData::ReadyDat", companies->ReadyDat(cursor, 0))) {
+  if (!failures.Failed("ClSetData::ReadyDat", companies->ReadyDat(cursor, 0))) {
     platform::StDATAINFO candidate{};
     for (;;) {
       const int code = companies->WalkDat(&candidate, cursor);
@@ -36,18 +31,34 @@ bool WalkCompanyRecords(platform::AccountingLibrary& library, platform::LibraryF
       }
       // A walk cut short by an error could pass over the company asked for and make it look
       // absent.
-      if (failed("ClSetData::WalkDat", code)) break;
+      if (failures.Failed("ClSetData::WalkDat", code)) break;
       if (!visit(candidate)) {
         walked = true;
         break;
       }
     }
   }
-  const bool released = !failed("ClSetData::ReleaseDatCursor", companies->ReleaseDatCursor(cursor));
+  const bool released =
+      !failures.Failed("ClSetData::ReleaseDatCursor", companies->ReleaseDatCursor(cursor));
   return walked && released;
 }
 
 }  // namespace
+
+bool ReadUserSelection(platform::AccountingLibrary& library, UserSelection* selection,
+                       platform::LibraryFailureLog& failures) {
+  platform::ClSysUser* users = library.DataManager().GetSysUserObject();
+  if (users == nullptr) {
+    failures.Record("ClDataMgr::GetSysUserObject", -1);
+    return false;
+  }
+  char user_id[65] = {};
+  if (failures.Failed("ClSysUser::GetCurUserID", users->GetCurUserID(user_id, sizeof user_id)))
+    return false;
+  selection->user_id = text::FieldText(user_id);
+  return !failures.Failed("ClSysUser::GetSelectedNo",
+                          users->GetSelectedNo(user_id, &selection->first, &selection->second));
+}
 
 bool FindCompanyRecord(platform::AccountingLibrary& library, std::int32_t data_number,
                        platform::StDATAINFO* record, platform::LibraryFailureLog& failures) {
@@ -82,13 +93,9 @@ bool ReadTaxSettings(platform::AccountingLibrary& library, const platform::StDAT
   }
   const std::string data_id(text::FieldText(company.data_id));
   const std::string subject = "データID " + data_id;
-  const auto failed = [&](const char* call, int code) {
-    if (code == platform::kSuccess) return false;
-    failures.Record(call, code, subject);
-    return true;
-  };
-  if (failed("ClSetShohizei::AttachSetMgr", tax->AttachSetMgr(data.GetSetMgr())) ||
-      failed("ClSetShohizei::SetCurDataID", tax->SetCurDataID(data_id.c_str()))) {
+  if (failures.Failed("ClSetShohizei::AttachSetMgr", tax->AttachSetMgr(data.GetSetMgr()),
+                      subject) ||
+      failures.Failed("ClSetShohizei::SetCurDataID", tax->SetCurDataID(data_id.c_str()), subject)) {
     return false;
   }
   platform::StSHOHIZEIINFO read{};
@@ -96,7 +103,7 @@ bool ReadTaxSettings(platform::AccountingLibrary& library, const platform::StDAT
   // A company that keeps no tax settings totals without tax, as zero settings say. A read
   // that fails would total on the other basis without a word, so it fails the run.
   if (code == platform::kEndOfRecords) return false;
-  if (failed("ClSetShohizei::Get", code)) return false;
+  if (failures.Failed("ClSetShohizei::Get", code, subject)) return false;
   *settings = read;
   return true;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/library.h"
@@ -11,6 +12,19 @@
 #include "platform/records.h"
 
 namespace vintor::app {
+
+// Who uses the library session and what they selected.
+struct UserSelection {
+  std::string user_id;      // CP932
+  std::int32_t first = 0;   // part of the key of the saved settings
+  std::int32_t second = 0;  // the data number of the selected company
+};
+
+// Reads the session's current user and their selection numbers. False when the library has
+// no user object or a call failed (recorded in failures); *selection then holds what was
+// read before.
+bool ReadUserSelection(platform::AccountingLibrary& library, UserSelection* selection,
+                       platform::LibraryFailureLog& failures);
 
 // The data record numbered data_number. True when found; false when there is none (the log
 // untouched) or a call failed (recorded in failures).

@@ -83,14 +83,17 @@ bool ExportApp::Run(const std::string& arguments) {
   // A record that is not found stays zero: the dialog refuses it (no Companies Act flag).
   // A company or tax settings the library fails to read would total the wrong company or
   // on the wrong tax basis: the run stops before the dialog.
+  app::UserSelection selection;
   platform::StDATAINFO record{};
-  ReadSelectedDataRecord(&record);
+  if (app::ReadUserSelection(env_.library, &selection, failures_)) {
+    app::FindCompanyRecord(env_.library, selection.second, &record, failures_);
+  }
 
   const ui::WindowHandle parent = launched_by_host_ ? handshake_.host_window : 0;
   conditions::ConditionsDialog dialog(env_.library, env_.os, env_.desktop, env_.path_style,
                                       edition_.settings_file_name, parent);
   dialog.set_failure_log(&failures_);
-  if (!failures_.failed()) FillDialog(dialog, record);
+  if (!failures_.failed()) FillDialog(dialog, selection, record);
   if (failures_.failed()) {
     ReportFailure(parent);
     return false;
@@ -161,21 +164,11 @@ bool ExportApp::TotalAndWrite(conditions::ConditionsDialog& dialog,
 }
 
 void ExportApp::FillDialog(conditions::ConditionsDialog& dialog,
+                           const app::UserSelection& selection,
                            const platform::StDATAINFO& record) {
-  platform::ClSysUser* users = env_.library.DataManager().GetSysUserObject();
-  char user_id[65] = {};
-  std::int32_t first = 0;
-  std::int32_t second = 0;
-  if (users != nullptr) {
-    if (const int code = users->GetCurUserID(user_id, sizeof user_id); code != platform::kSuccess)
-      failures_.Record("ClSysUser::GetCurUserID", code);
-    else if (const int code2 = users->GetSelectedNo(user_id, &first, &second);
-             code2 != platform::kSuccess)
-      failures_.Record("ClSysUser::GetSelectedNo", code2);
-  }
-  dialog.user_id = text::FieldText(user_id);
+  dialog.user_id = selection.user_id;
   dialog.data_id = text::FieldText(record.data_id);
-  dialog.selection_numbers = {first, second};
+  dialog.selection_numbers = {selection.first, selection.second};
   dialog.past_results_flag = record.introduction_month == 99 ? 1 : 0;
   dialog.fixed_output_path = launched_by_host_ ? handshake_.output_path : std::string();
   dialog.period_end_date = record.last_day;
@@ -186,27 +179,6 @@ void ExportApp::FillDialog(conditions::ConditionsDialog& dialog,
       " " + std::string(text::PrefixOnCharacterBoundary(text::FieldText(record.company_name), 49));
   dialog.period_text = PeriodText(record.first_day, record.last_day);
   dialog.company_law_flag = record.companies_act;
-}
-
-bool ExportApp::ReadSelectedDataRecord(platform::StDATAINFO* record) {
-  platform::ClSysUser* users = env_.library.DataManager().GetSysUserObject();
-  if (users == nullptr) {
-    failures_.Record("ClDataMgr::GetSysUserObject", -1);
-    return false;
-  }
-  const auto failed = [&](const char* call, int code) {
-    if (code == platform::kSuccess) return false;
-    failures_.Record(call, code);
-    return true;
-  };
-  char user_id[65] = {};
-  std::int32_t first = 0;
-  std::int32_t second = 0;
-  if (failed("ClSysUser::GetCurUserID", users->GetCurUserID(user_id, sizeof user_id)) ||
-      failed("ClSysUser::GetSelectedNo", users->GetSelectedNo(user_id, &first, &second))) {
-    return false;
-  }
-  return FindCompanyRecord(env_.library, second, record, failures_);
 }
 
 void ExportApp::ReportFailure(ui::WindowHandle owner, const std::string& detail) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/company_records.h"
 #include "app/edition.h"
 #include "app/export_operation.h"
 #include "app/host_handshake.h"
@@ -79,13 +80,11 @@ class ExportApp {
  private:
   // The run itself; Start runs it and turns any error it raises into a failed run.
   bool Run(const std::string& arguments);
-  // True when a record was found. A library failure (anything but end-of-records while
-  // walking, or no company set or user object) is recorded in failures_.
-  bool ReadSelectedDataRecord(platform::StDATAINFO* record);
   // Tells the user that the run failed, with detail (else what failures_ knows), and sets
   // the result.
   void ReportFailure(ui::WindowHandle owner, const std::string& detail = {});
-  void FillDialog(conditions::ConditionsDialog& dialog, const platform::StDATAINFO& record);
+  void FillDialog(conditions::ConditionsDialog& dialog, const app::UserSelection& selection,
+                  const platform::StDATAINFO& record);
   // The dialog's choices become a request for the export operation; then the outcome is
   // told and the choices saved. False after telling the user why (result code set).
   bool TotalAndWrite(conditions::ConditionsDialog& dialog, const platform::StDATAINFO& record);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/batch_export.h"
+#include "app/company_records.h"
 #include "batch/batch_summary.h"
 #include "batch/report_name.h"
 #include "conditions/path_style.h"
@@ -23,25 +24,6 @@
 namespace vintor::main {
 
 namespace {
-
-std::string CurrentUser(platform::AccountingLibrary& library) {
-  platform::ClSysUser* users = library.DataManager().GetSysUserObject();
-  char user_id[65] = {};
-  if (users == nullptr || users->GetCurUserID(user_id, sizeof user_id) != platform::kSuccess)
-    return {};
-  return std::string(text::FieldText(user_id));
-}
-
-// The first selection number of the user, part of the key of the saved settings.
-std::int32_t FirstSelection(platform::AccountingLibrary& library, const std::string& user_id) {
-  platform::ClSysUser* users = library.DataManager().GetSysUserObject();
-  std::int32_t first = 0;
-  std::int32_t second = 0;
-  if (users == nullptr ||
-      users->GetSelectedNo(user_id.c_str(), &first, &second) != platform::kSuccess)
-    return 0;
-  return first;
-}
 
 // A row through a pipe: numbers in decimal and texts as "length:bytes", space-separated.
 void PutText(std::string* out, const std::string& text) {
@@ -269,9 +251,14 @@ int RunBatch(const ui::console::ConsoleOptions& options, const std::string& book
     // interactive runs save for this user (the batch itself saves none).
     conditions::FileSettingsStore settings(session.library(), os, conditions::NativePathStyle(),
                                            ThisEdition().settings_file_name);
-    conditions::SettingsKey key{CurrentUser(session.library()), 0, 0};
+    // The key of the saved settings is the session's user; a user or selection that cannot
+    // be read leaves it empty, so that nothing saved is found.
+    app::UserSelection user;
+    platform::LibraryFailureLog unread;
+    app::ReadUserSelection(session.library(), &user, unread);
+    conditions::SettingsKey key{user.user_id, 0, 0};
     if (options.saved_months) {
-      key.first_selection = FirstSelection(session.library(), key.user_id);
+      key.first_selection = user.first;
       choices.saved_months = [&](std::int32_t data_number, std::int32_t* from, std::int32_t* to) {
         conditions::SavedConditions saved;
         key.second_selection = data_number;

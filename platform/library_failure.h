@@ -22,6 +22,13 @@ class LibraryFailureLog {
   void Record(std::string call, int code, std::string subject = {}) {
     if (!first_) first_ = LibraryFailure{std::move(call), code, std::move(subject)};
   }
+  // True when code is not the library's success (kSuccess, 0); the call is then recorded
+  // as Record does. For chains of calls: `if (log.Failed("ClSetData::ReadyDat", code)) ...`.
+  bool Failed(std::string call, int code, std::string subject = {}) {
+    if (code == 0) return false;
+    Record(std::move(call), code, std::move(subject));
+    return true;
+  }
   bool failed() const { return first_.has_value(); }
   const std::optional<LibraryFailure>& first() const { return first_; }
   void Clear() { first_.reset(); }
