@@ -634,14 +634,17 @@ void Walk::EndLeaf(const Open& leaf, std::string_view value) {
     }
     case Kind::kLedgerLineField: {
       const std::string_view n = std::string_view(leaf.name).substr(8);  // "0050" to "0120"
+      if (n == "0110" && !Amount(value, &line_.amount)) return;
+      if (n == "0120" && !Amount(value, &line_.balance)) return;
+      // A line's texts go only to the handler: without one (the read-back, which compares
+      // them through the digest) the millions of them are not kept.
+      if (!handler_) break;
       if (n == "0050") line_.voucher = Kept(value);
       if (n == "0060") line_.date = Kept(value);
       if (n == "0070") line_.sub_account = Kept(value);
       if (n == "0080") line_.counter_account = Kept(value);
       if (n == "0090") line_.counter_sub_account = Kept(value);
       if (n == "0100") line_.description = Kept(value);
-      if (n == "0110" && !Amount(value, &line_.amount)) return;
-      if (n == "0120" && !Amount(value, &line_.balance)) return;
       break;
     }
     default:
