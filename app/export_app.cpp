@@ -81,8 +81,9 @@ bool ExportApp::Run(const std::string& arguments) {
   }
 
   // A record that is not found stays zero: the dialog refuses it (no Companies Act flag).
-  // A company or tax settings the library fails to read would total the wrong company or
-  // on the wrong tax basis: the run stops before the dialog.
+  // A user or company the library fails to read would total the wrong company: the run
+  // stops before the dialog. (The tax settings are read when the export starts, and a
+  // failure there fails the run before anything is written.)
   app::UserSelection selection;
   platform::StDATAINFO record{};
   if (app::ReadUserSelection(env_.library, &selection, failures_)) {
