@@ -1,10 +1,13 @@
 #include "app/export_operation.h"
 
 #include <array>
+#include <utility>
 
 #include "app/company_records.h"
 #include "app/note_text.h"
 #include "app/totalling_conditions.h"
+#include "checks/cross_checks.h"
+#include "checks/report_figures.h"
 #include "report/read_back.h"
 #include "statements/fixed_amount.h"
 #include "statements/report_writer.h"
@@ -113,8 +116,10 @@ bool ExportOperation::Export(const ExportRequest& request, ExportOutcome* outcom
   writer.set_line_list(&statement_lines_);
   writer.set_equity_choice(request.equity_kind);
   // The complete file is read back and compared with what was meant before it replaces the
-  // destination, and the statements are checked against each other on what was read.
+  // destination. The statements are checked against each other on what was read, the ledger
+  // on what was written (the read-back compares it by its bytes and does not parse it).
   report::ReadBack read_back;
+  checks::ReportFigures ledger_figures;
   writer.set_written_report_check(&read_back);
 
   platform::StFINDINFO find{};
@@ -156,6 +161,7 @@ bool ExportOperation::Export(const ExportRequest& request, ExportOutcome* outcom
     supplements::EquityStatementSection equity(statement_lines_, request.equity_kind);
     supplements::NotesSection notes(note_lines_, display_flags, notes_enabled ? 1 : 0);
     supplements::LedgerSection ledger_section(statement_lines_, ledger);
+    ledger_section.set_figures(&ledger_figures);
     writer.set_data_sections({&equity, &notes, &ledger_section});
     writer.set_start_position(static_cast<std::int16_t>(aggregator.progress_position()));
     written = writer.WriteReport(request.destination, request.function_number, record);
@@ -193,7 +199,10 @@ bool ExportOperation::Export(const ExportRequest& request, ExportOutcome* outcom
   report.equity_kind = request.equity_kind;
   report.notes = notes_enabled;
   report.ledger = request.ledger;
-  report.checks = read_back.cross_checks();
+  checks::ReportFigures figures = read_back.figures();
+  figures.has_ledger = ledger_figures.has_ledger;
+  figures.ledger = std::move(ledger_figures.ledger);
+  report.checks = checks::RunCrossChecks(figures);
   outcome->bytes_written = writer.bytes_written();
   if (const std::string warning = checks::FailedChecksWarning(report.checks); !warning.empty()) {
     diagnostics.Warn(warning);

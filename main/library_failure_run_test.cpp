@@ -245,7 +245,8 @@ TEST_F(LibraryFailureRunTest, BreakingDownAtAnyCallNeverLeavesAHalfDoneRun) {
     EXPECT_EQ(ReadFileBytes(settings()), saved);
   };
   EXPECT_GT(clean.library_calls, 100);
-  EXPECT_GT(clean.os_calls, 200) << "every write of the report is a call";
+  // The report reaches its file in blocks of a quarter megabyte: the sample's is one Append.
+  EXPECT_GT(clean.os_calls, 20) << "every step of the report's file is a call";
   for (int k = 1; k <= clean.library_calls; ++k) {
     for (const bool every_later : {false, true}) {
       Faults faults;

@@ -31,12 +31,15 @@ TEST(ReadBackRunTest, AFileThatDiffersFromWhatWasWrittenFailsTheRunAndKeepsTheOl
     const char* found;  // what the run says it found
   } cases[] = {
       {"nothing altered", "", "", nullptr},
-      {"an amount", "<QZ00780S0110>1", "<QZ00780S0110>2", "書いた内容と一致しません"},
+      {"an amount of a statement", "Amount=\"1", "Amount=\"2", "書いた内容と一致しません"},
       {"a label", "Label=\"", "Label=\"X", "書いた内容と一致しません"},
       {"a closing tag", "</Item>", "</Itex>", "正しい XML ではありません"},
       // 現 is the bytes 8C BB: as references to those byte values it must not pass for them.
-      {"a character as references to its bytes", "<QZ00780S0010>現", "<QZ00780S0010>&#140;&#187;",
+      {"a character as references to its bytes", "Label=\"現", "Label=\"&#140;&#187;",
        "正しい XML ではありません"},
+      // The ledger is compared by its bytes.
+      {"an amount of the ledger", "<QZ00780S0110>1", "<QZ00780S0110>2",
+       "書いたバイト列と一致しません"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -280,18 +280,20 @@ class ReferenceGuard {
 class Walk {
  public:
   Walk(XML_Parser parser, ReportContents* contents, const ReportReader::LedgerLineHandler& handler,
-       checks::ContentDigest* digest, bool exact_bytes)
+       checks::ContentDigest* digest, bool exact_bytes, bool stop_at_ledger)
       : parser_(parser),
         contents_(contents),
         handler_(handler),
         digest_(digest),
-        exact_bytes_(exact_bytes) {}
+        exact_bytes_(exact_bytes),
+        stop_at_ledger_(stop_at_ledger) {}
 
   bool failed() const { return !error_.empty(); }
   const std::string& error() const { return error_; }
   bool saw_declaration() const { return saw_declaration_; }
   bool saw_basic() const { return saw_basic_; }
   bool saw_data() const { return saw_data_; }
+  bool stopped_at_ledger() const { return stopped_at_ledger_; }
 
   void Fail(std::string what) {
     if (failed()) return;
@@ -361,6 +363,8 @@ class Walk {
   const ReportReader::LedgerLineHandler& handler_;
   checks::ContentDigest* digest_;
   bool exact_bytes_;
+  bool stop_at_ledger_;
+  bool stopped_at_ledger_ = false;
   std::vector<Open> stack_{{Kind::kDocument, "(文書)"}};
   std::string text_;  // UTF-8 text of the innermost element
   std::string error_;
@@ -488,6 +492,13 @@ void Walk::Start(std::string_view name, const XML_Char** attributes) {
     } else {
       Unknown(name);
     }
+    return;
+  }
+  if (kind == Kind::kLedger && stop_at_ledger_) {
+    // Nothing of the ledger is read or digested: its start tag is where the caller's
+    // comparison by bytes alone takes over.
+    stopped_at_ledger_ = true;
+    XML_StopParser(parser_, XML_FALSE);
     return;
   }
   stack_.back().has_child = true;
@@ -741,7 +752,7 @@ bool ReportReader::Read(ByteSource& source, ReportContents* contents, std::strin
     *error = "XML パーサーを作れません";
     return false;
   }
-  Walk walk(parser.get(), contents, handler_, digest_, exact_bytes_);
+  Walk walk(parser.get(), contents, handler_, digest_, exact_bytes_, stop_at_ledger_);
   XML_SetUserData(parser.get(), &walk);
   XML_SetElementHandler(parser.get(), OnStart, OnEnd);
   XML_SetCharacterDataHandler(parser.get(), OnText);
@@ -770,6 +781,7 @@ bool ReportReader::Read(ByteSource& source, ReportContents* contents, std::strin
     }
     const bool last = got == 0;
     if (XML_ParseBuffer(parser.get(), static_cast<int>(got), last) == XML_STATUS_ERROR) {
+      if (walk.stopped_at_ledger()) break;
       if (walk.failed()) {
         *error = walk.error();
       } else {

@@ -43,6 +43,11 @@ class ReportReader {
   // checks the bytes themselves: the read-back. About a fifth faster than decoding.
   // Positions in messages then count bytes, not characters.
   void set_exact_bytes(bool exact) { exact_bytes_ = exact; }
+  // When set, reading ends at the general ledger's start tag: what comes before it is read,
+  // checked and digested as usual, and Read answers true without reading the ledger or
+  // anything after it (contents->ledger stays empty; the source is left where the parser
+  // stopped taking bytes). For the read-back, which compares the ledger by its bytes alone.
+  void set_stop_at_ledger(bool stop) { stop_at_ledger_ = stop; }
 
   // Reads a whole report into *contents (replaced). True when the bytes are a well-formed
   // report: an XML document declared Shift_JIS whose every character is CP932, with the root
@@ -60,6 +65,7 @@ class ReportReader {
   LedgerLineHandler handler_;
   checks::ContentDigest* digest_ = nullptr;
   bool exact_bytes_ = false;
+  bool stop_at_ledger_ = false;
 };
 
 }  // namespace vintor::report

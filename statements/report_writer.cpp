@@ -66,7 +66,7 @@ bool ReportWriter::WriteReport(const std::string& path, std::int16_t function_nu
   // beside the destination and moved over it only once it is complete.
   std::unique_ptr<os::ReplacementFile> file = os_.OpenReplacement(path);
   if (file == nullptr) return false;
-  XmlWriter xml;
+  XmlWriter xml(XmlWriter::kReportBlockBytes);
   if (xml.Open(file.get(), path) != 0) return false;
   if (!WriteDocument(xml, function_number, company)) {
     // Every failed report ends with its document element closed where the file still takes
@@ -80,7 +80,9 @@ bool ReportWriter::WriteReport(const std::string& path, std::int16_t function_nu
   if (written_check_ != nullptr) {
     // Reading a large report back takes seconds: the progress window is kept alive meanwhile.
     const std::function<void()> pulse = [this] { Pulse(); };
-    if (!written_check_->Check(*file, xml.digest(), pulse, &refusal_)) return false;
+    if (!written_check_->Check(*file, {xml.digest(), xml.byte_digest()}, pulse, &refusal_)) {
+      return false;
+    }
   }
   return file->Commit();
 }

@@ -215,16 +215,9 @@ TEST_F(ReportWriterTest, WritesTheWholeDocument) {
 
 TEST_F(ReportWriterTest, ContinuesTheProgressFromTheStartPosition) {
   writer_.set_start_position(5000);
-  std::map<std::string, int> caption_at;
-  file_.on_append = [&](std::string_view line) {
-    caption_at[std::string(line)] = progress_.state().caption_percent;
-  };
   ASSERT_TRUE(Write());
-  EXPECT_EQ(caption_at["<REPORT>\r\n"], -1);  // nothing advanced yet
-  EXPECT_EQ(caption_at["\t<BASIC>\r\n"], 60);
-  EXPECT_EQ(caption_at["\t<DATA>\r\n"], 70);
-  EXPECT_EQ(section_.caption, 70);
-  EXPECT_EQ(caption_at["</REPORT>\r\n"], 100);
+  EXPECT_EQ(section_.caption, 70);  // the data sections begin at 7000
+  EXPECT_EQ(progress_.state().caption_percent, 100);
   // Each range is visited whole: 5000-6000, 6000-7000, 7000-10000.
   EXPECT_EQ(progress_.counts().main_moves, 1001u + 1001u + 3001u);
 }

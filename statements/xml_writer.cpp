@@ -27,6 +27,8 @@ void DigestAttributes(checks::ContentDigest& digest, XmlAttribute first, XmlAttr
 
 }  // namespace
 
+XmlWriter::XmlWriter(std::size_t block_bytes) : block_capacity_(block_bytes) {}
+
 int XmlWriter::Open(os::WritableFile* file, std::string path) {
   if (file == nullptr || path.empty()) return -1;
   file_ = file;
@@ -36,18 +38,43 @@ int XmlWriter::Open(os::WritableFile* file, std::string path) {
 
 bool XmlWriter::WriteRaw(std::string_view bytes) {
   if (file_ == nullptr) return false;
-  if (!file_->Append(bytes)) {
-    // A report with a hole in it is worthless: give the file up, so that every later line
-    // fails too and the callers unwind at their next write.
-    Close();
-    return false;
+  if (block_capacity_ == 0) {
+    if (!Hand(bytes)) return false;
+  } else {
+    if (block_size_ + bytes.size() > block_capacity_ && !Flush()) return false;
+    if (bytes.size() >= block_capacity_) {
+      if (!Hand(bytes)) return false;
+    } else {
+      if (!block_) block_ = std::make_unique<char[]>(block_capacity_);
+      std::memcpy(block_.get() + block_size_, bytes.data(), bytes.size());
+      block_size_ += bytes.size();
+    }
   }
   bytes_written_ += bytes.size();
   return true;
 }
 
+bool XmlWriter::Hand(std::string_view bytes) {
+  byte_digest_.Add(bytes);
+  if (file_->Append(bytes)) return true;
+  // A report with a hole in it is worthless: give the file up, so that every later line
+  // fails too and the callers unwind at their next write.
+  block_size_ = 0;
+  file_->Close();
+  file_ = nullptr;
+  return false;
+}
+
+bool XmlWriter::Flush() {
+  if (block_size_ == 0) return true;
+  const std::size_t size = block_size_;
+  block_size_ = 0;
+  return Hand(std::string_view(block_.get(), size));
+}
+
 int XmlWriter::Close() {
   if (file_ == nullptr) return 0;
+  if (!Flush()) return -1;
   const bool kept = file_->Close();
   file_ = nullptr;
   return kept ? 0 : -1;
@@ -112,9 +139,10 @@ bool XmlWriter::OpenElement(std::string_view name, int depth, XmlAttribute first
   line_.Put(">");
   line_.Put(kLineEnd);
   if (!WriteLine(line_)) return false;
+  just_opened_ = true;
+  if (!digesting_) return true;
   digest_.StartElement(name);
   DigestAttributes(digest_, first, second);
-  just_opened_ = true;
   return true;
 }
 
@@ -132,11 +160,12 @@ bool XmlWriter::Element(std::string_view name, std::string_view text, int depth,
   line_.Put(">");
   line_.Put(kLineEnd);
   if (!WriteLine(line_)) return false;
+  just_opened_ = false;
+  if (!digesting_) return true;
   digest_.StartElement(name);
   DigestAttributes(digest_, first, second);
   digest_.Text(text);
   digest_.EndElement();
-  just_opened_ = false;
   return true;
 }
 
@@ -147,6 +176,10 @@ bool XmlWriter::CloseElement(std::string_view name, int depth) {
   line_.Put(">");
   line_.Put(kLineEnd);
   if (!WriteLine(line_)) return false;
+  if (!digesting_) {
+    just_opened_ = false;
+    return true;
+  }
   if (just_opened_) {
     // An element opened and closed with nothing inside holds the layout between its tags as
     // its text: the line end (which a reader sees as LF) and the closing tag's indent.

@@ -1,14 +1,16 @@
 // Line-oriented XML output of the report: every element is written as whole lines, indented
-// with tabs and ended with CR LF, each line handed to the file in one Append. No document
-// tree is built and nothing is buffered beyond one line, which is composed in place. Text is CP932
-// and is not converted.
+// with tabs and ended with CR LF. No document tree is built; a line is composed in place and
+// handed to the file in one Append, or collected with the next ones into a block (see the
+// constructor). Text is CP932 and is not converted.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "checks/byte_digest.h"
 #include "checks/content_digest.h"
 #include "os/os.h"
 
@@ -25,9 +27,11 @@ struct XmlAttribute {
 // destroys; the XmlWriter only refers to it between Open and Close and never deletes it.
 // Destroying the writer does not close the file.
 //
-// Every line operation answers true when its line was written. False means either
+// Every line operation answers true when its line was written (or, with blocks, taken into
+// the block). False means either
 //  - the file is gone: no file was opened, or an Append failed, upon which the writer has
-//    closed the file and forgotten it, so every later write fails as well; or
+//    closed the file and forgotten it, so every later write fails as well (with blocks, the
+//    line that finds a block's Append failed fails, and Close reports a last one); or
 //  - the line was refused and nothing was written, the file staying open: the line would be
 //    longer than kMaxLineBytes, an escaped value longer than kMaxEscapedBytes, a text or
 //    attribute value holds a control character XML cannot hold (anything below 0x20 but
@@ -41,7 +45,14 @@ class XmlWriter {
   // An escaped text or attribute value must stay below 256 bytes.
   static constexpr std::size_t kMaxEscapedBytes = 255;
 
-  XmlWriter() = default;
+  // The block a report's writer uses: os::WriteBuffer hands appends this large straight to
+  // the system, so a block is copied once, into itself.
+  static constexpr std::size_t kReportBlockBytes = 256 * 1024;
+
+  // With block_bytes 0 each line is handed to the file in an Append of its own. Otherwise
+  // lines are collected and handed over block_bytes at a time: a ledger of millions of lines
+  // then costs one Append, and one pass of the byte digest, per block instead of per line.
+  explicit XmlWriter(std::size_t block_bytes = 0);
   XmlWriter(const XmlWriter&) = delete;
   XmlWriter& operator=(const XmlWriter&) = delete;
 
@@ -51,8 +62,9 @@ class XmlWriter {
   // Writes the bytes unchanged. False when no file is open or the Append failed; after a
   // failed Append the file is closed and forgotten.
   bool WriteRaw(std::string_view bytes);
-  // Closes the file, if one is open, and forgets it. 0, or -1 when the file reported that
-  // it could not keep everything written (a failed final flush): such a report is not whole.
+  // Hands the file the block, closes the file, if one is open, and forgets it. 0, or -1 when
+  // the block's Append failed or the file reported that it could not keep everything written
+  // (a failed final flush): such a report is not whole.
   int Close();
 
   // depth tabs, "<name", the attributes, ">" CR LF. The first attribute is written when both
@@ -80,9 +92,15 @@ class XmlWriter {
 
   bool is_open() const { return file_ != nullptr; }
   // What the elements written so far say (see checks::ContentDigest); a refused line adds
-  // nothing. The XML declaration and bytes given to WriteRaw are not part of it.
+  // nothing. The XML declaration and bytes given to WriteRaw are not part of it, nor are the
+  // elements written after StopContentDigest.
   const checks::ContentDigest& digest() const { return digest_; }
-  // Bytes the file has taken so far.
+  // The elements written from now on are left out of digest(); byte_digest() still takes
+  // them. For a part of the report too large to be parsed again at a reasonable cost.
+  void StopContentDigest() { digesting_ = false; }
+  // Every byte handed to the file so far, the declaration included.
+  const checks::ByteDigest& byte_digest() const { return byte_digest_; }
+  // Bytes written so far (with blocks, those waiting in the block included).
   std::uint64_t bytes_written() const { return bytes_written_; }
   const std::string& path() const { return path_; }
 
@@ -109,10 +127,21 @@ class XmlWriter {
 
   // Writes a composed line, refusing it when it is too long or unwritable.
   bool WriteLine(const Line& line);
+  // Hands the bytes to the file, taking them into the byte digest; a failed Append closes
+  // and forgets the file.
+  bool Hand(std::string_view bytes);
+  // Hands the file what the block holds.
+  bool Flush();
+
   os::WritableFile* file_ = nullptr;
   std::string path_;
   Line line_;
+  const std::size_t block_capacity_;
+  std::unique_ptr<char[]> block_;  // made on the first write
+  std::size_t block_size_ = 0;
   checks::ContentDigest digest_;
+  bool digesting_ = true;
+  checks::ByteDigest byte_digest_;
   bool just_opened_ = false;  // the last line written opened an element
   std::uint64_t bytes_written_ = 0;
 };

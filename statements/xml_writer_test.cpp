@@ -205,3 +205,48 @@ TEST(XmlWriterOpenTest, CloseReportsAFileThatCouldNotKeepItsBytes) {
 
 }  // namespace
 }  // namespace vintor::statements
+
+namespace vintor::statements {
+namespace {
+
+TEST(XmlWriterBlockTest, CollectsLinesIntoBlocksWithTheSameBytesAndDigest) {
+  auto write = [](XmlWriter& writer) {
+    bool written = writer.WriteRaw("<?xml?>\r\n") && writer.OpenElement("DATA", 0);
+    for (int k = 0; k < 20; ++k) written = written && writer.Element("A", std::to_string(k), 1);
+    return written && writer.CloseElement("DATA", 0);
+  };
+  RecordingFile by_line;
+  XmlWriter line_writer;
+  ASSERT_EQ(line_writer.Open(&by_line, "out.xml"), 0);
+  ASSERT_TRUE(write(line_writer));
+  ASSERT_EQ(line_writer.Close(), 0);
+
+  // 64-byte blocks: lines are never split, and a block is handed over when the next line
+  // would not fit.
+  RecordingFile by_block;
+  XmlWriter block_writer(64);
+  ASSERT_EQ(block_writer.Open(&by_block, "out.xml"), 0);
+  ASSERT_TRUE(write(block_writer));
+  EXPECT_LT(by_block.written.size(), by_line.written.size()) << "the last block waits";
+  ASSERT_EQ(block_writer.Close(), 0);
+  EXPECT_EQ(by_block.written, by_line.written);
+  EXPECT_LT(by_block.appends, by_line.appends / 3);
+  EXPECT_TRUE(block_writer.byte_digest() == line_writer.byte_digest());
+  EXPECT_EQ(block_writer.byte_digest().size(), by_line.written.size());
+
+  // A block the file refuses fails the line that finds it so, or the Close.
+  for (const int fail_from : {1, 2}) {
+    SCOPED_TRACE(fail_from);
+    RecordingFile failing;
+    failing.fail_from = fail_from;
+    XmlWriter writer(64);
+    ASSERT_EQ(writer.Open(&failing, "out.xml"), 0);
+    const bool written = write(writer);
+    EXPECT_EQ(written ? writer.Close() : -1, -1);
+    EXPECT_FALSE(writer.is_open());
+    EXPECT_EQ(failing.closes, 1);
+  }
+}
+
+}  // namespace
+}  // namespace vintor::statements

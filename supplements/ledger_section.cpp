@@ -28,8 +28,7 @@ LedgerSection::LedgerSection(const statements::StatementLineList& lines,
                              const LedgerEntryList& entries)
     : lines_(lines), part_(&entries) {}
 
-LedgerSection::LedgerSection(const statements::StatementLineList& lines,
-                             LedgerEntrySource& source)
+LedgerSection::LedgerSection(const statements::StatementLineList& lines, LedgerEntrySource& source)
     : lines_(lines), source_(&source), part_(&received_) {}
 
 std::string_view LedgerSection::CleanedName(std::string_view name) {
@@ -62,7 +61,11 @@ const LedgerEntry* LedgerSection::AtCursor() {
 
 bool LedgerSection::Write(XmlWriter& writer) {
   if (AtCursor() == nullptr) return !failed_;
+  // The read-back compares the ledger by its bytes alone: parsing hundreds of megabytes again
+  // would cost more than writing them.
+  writer.StopContentDigest();
   if (!writer.OpenElement("QZ00780S", 2)) return false;
+  if (figures_ != nullptr) figures_->has_ledger = true;
   // The entries follow the statement lines, so one pass over the lines meets every account's
   // entries in turn. Each account written moves the cursor past at least one entry, and the
   // pass ends with the lines, so the walk always ends.
@@ -76,15 +79,22 @@ bool LedgerSection::Write(XmlWriter& writer) {
 }
 
 bool LedgerSection::WriteAccount(XmlWriter& writer, const StatementLine& line) {
-  return writer.OpenElement("QZ00780S01", 3) &&
-         writer.Element("QZ00780S0010", CleanedName(text::FieldText(line.formal_name)), 4) &&
+  const std::string_view name = CleanedName(text::FieldText(line.formal_name));
+  checks::LedgerFigures* figures = nullptr;
+  if (figures_ != nullptr) {
+    figures = &figures_->ledger.emplace_back();
+    figures->name = std::string(name);
+    figures->opening = line.opening / kScale;
+    figures->closing = line.closing / kScale;
+  }
+  return writer.OpenElement("QZ00780S01", 3) && writer.Element("QZ00780S0010", name, 4) &&
          writer.Element("QZ00780S0020", statements::SectionNameOfCharacter(line.character), 4) &&
          writer.Element("QZ00780S0030", YenText(line.opening), 4) &&
-         writer.Element("QZ00780S0040", YenText(line.closing), 4) && WriteLedgerLines(writer) &&
-         writer.CloseElement("QZ00780S01", 3);
+         writer.Element("QZ00780S0040", YenText(line.closing), 4) &&
+         WriteLedgerLines(writer, figures) && writer.CloseElement("QZ00780S01", 3);
 }
 
-bool LedgerSection::WriteLedgerLines(XmlWriter& writer) {
+bool LedgerSection::WriteLedgerLines(XmlWriter& writer, checks::LedgerFigures* figures) {
   const LedgerEntry* entry = AtCursor();
   if (entry == nullptr) return !failed_;
   const std::int32_t account_key = entry->account_key;
@@ -95,8 +105,8 @@ bool LedgerSection::WriteLedgerLines(XmlWriter& writer) {
         writer.Element("QZ00780S0060", text::FieldText(entry->date_text), 5) &&
         writer.Element("QZ00780S0070", CleanedName(text::FieldText(entry->own_sub_account_name)),
                        5) &&
-        writer.Element("QZ00780S0080",
-                       CleanedName(text::FieldText(entry->counter_account_name)), 5) &&
+        writer.Element("QZ00780S0080", CleanedName(text::FieldText(entry->counter_account_name)),
+                       5) &&
         writer.Element("QZ00780S0090",
                        CleanedName(text::FieldText(entry->counter_sub_account_name)), 5) &&
         // The description is the bookkeeper's own text: brackets and spaces stay. Sixty bytes
@@ -107,6 +117,10 @@ bool LedgerSection::WriteLedgerLines(XmlWriter& writer) {
         writer.Element("QZ00780S0120", YenText(entry->balance), 5) &&
         writer.CloseElement("QZ00780S02", 4);
     if (!written) return false;
+    if (figures != nullptr) {
+      ++figures->line_count;
+      figures->last_balance = entry->balance / kScale;
+    }
   }
   return !failed_;
 }

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "checks/report_figures.h"
 #include "statements/data_section.h"
 #include "statements/statement_line.h"
 #include "statements/statement_line_list.h"
@@ -36,12 +37,18 @@ class LedgerSection : public statements::DataSection {
   // output stops there.
   bool Write(statements::XmlWriter& writer) override;
 
+  // When set, the ledger's figures are recorded as it is written, for the checks across the
+  // statements: figures->has_ledger when the section is written, and per account in
+  // figures->ledger its cleaned name, opening and closing balances, line count and last
+  // running balance, in whole yen as written. Not owned.
+  void set_figures(checks::ReportFigures* figures) { figures_ = figures; }
+
  private:
   // One QZ00780S01 block for the line, whose key is that of the entry at the cursor.
   bool WriteAccount(statements::XmlWriter& writer, const statements::StatementLine& line);
   // The QZ00780S02 blocks of the account at the cursor; leaves the cursor on the first entry
-  // of the next account, or at the end.
-  bool WriteLedgerLines(statements::XmlWriter& writer);
+  // of the next account, or at the end. Counts them into figures, when given.
+  bool WriteLedgerLines(statements::XmlWriter& writer, checks::LedgerFigures* figures);
   // The entry at the cursor, asking the source for the next part when the one held is
   // written; nullptr at the end and when the source failed (failed_ then tells).
   const LedgerEntry* AtCursor();
@@ -62,6 +69,7 @@ class LedgerSection : public statements::DataSection {
   LedgerEntryList received_;             // the source's latest part
   std::size_t cursor_ = 0;               // in *part_
   bool failed_ = false;
+  checks::ReportFigures* figures_ = nullptr;
   std::unordered_map<std::string, std::string, NameHash, std::equal_to<>> cleaned_names_;
 };
 

@@ -21,7 +21,14 @@ TEST(XmlEntitiesTest, FindsTheControlsNoXmlTextHolds) {
                      {std::string_view("a\0b", 3), 1},
                      {"ab\x01", 2},
                      {"\x1F", 0},
-                     {"del\x7F", 3}};
+                     {"del\x7F", 3},
+                     // Past the first eight bytes, which are looked at a word at a time.
+                     {"表ソ表ソ表ソ表ソ表ソ", std::string_view::npos},
+                     {"01234567\x01", 8},
+                     {"0123456789abcde\x1F", 15},
+                     {"012345678\x7F", 9},
+                     {"\t1234567\r\n23\x02", 12},
+                     {"\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x80\x7F", 9}};
   for (const Case& c : cases) EXPECT_EQ(FindUnwritableControl(c.text), c.at) << c.text;
 }
 
