@@ -257,11 +257,11 @@ TEST_F(SystemOsTest, RealWriteFaultFailsTheFileAndKeepsTheReplacedContent) {
   EXPECT_FALSE(file->Close());
   EXPECT_EQ(Read(PathOf("plain.txt")), "123456789a");
 
-  // An append larger than the buffer is written at once and fails there, and so does
-  // every later one.
+  // An append of a writer's block is written at once and fails there, and so does every
+  // later one.
   std::unique_ptr<WritableFile> large = os_.OpenForWriting(PathOf("large.txt"));
   ASSERT_NE(large, nullptr);
-  EXPECT_FALSE(large->Append(std::string(WriteBuffer::kCapacity + 1, 'x')));
+  EXPECT_FALSE(large->Append(std::string(WriteBuffer::kDirectBytes, 'x')));
   EXPECT_FALSE(large->Append("x"));
   EXPECT_FALSE(large->Close());
   ASSERT_TRUE(os_.RemoveFile(PathOf("large.txt")));
@@ -355,8 +355,8 @@ TEST_F(SystemOsTest, ALinkIsFollowedAndAReadOnlyFileRefused) {
   }
   // Wine makes a link that it then shows as no file at all: nothing to follow there.
   const DWORD attributes = ::GetFileAttributesW(link.wstring().c_str());
-  if (!made && (attributes == INVALID_FILE_ATTRIBUTES ||
-                (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)) {
+  if (!made &&
+      (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)) {
     made = std::make_error_code(std::errc::function_not_supported);
   }
 #else

@@ -46,7 +46,7 @@ class XmlWriter {
   static constexpr std::size_t kMaxEscapedBytes = 255;
 
   // The block a report's writer uses: os::WriteBuffer hands appends this large straight to
-  // the system, so a block is copied once, into itself.
+  // the system, so a line is copied once, into the block.
   static constexpr std::size_t kReportBlockBytes = 256 * 1024;
 
   // With block_bytes 0 each line is handed to the file in an Append of its own. Otherwise

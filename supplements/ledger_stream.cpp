@@ -29,9 +29,8 @@ LedgerEntrySource::Answer LedgerStream::Next(LedgerEntryList* entries) {
     extracted_.clear();
     if (!extractor_.ContinueAccountLedger(kPartEntries, &in_account_)) return Answer::kFailed;
     if (extracted_.empty()) continue;
-    unwritable_text_ = FindUnwritableLedgerText(extracted_);
+    unwritable_text_ = CheckLedgerTexts(extracted_, non_jis_texts_);
     if (!unwritable_text_.empty()) return Answer::kFailed;
-    if (non_jis_texts_ != nullptr) non_jis_texts_->CheckLedger(extracted_);
     handed_out_ += extracted_.size();
     if (observer_) {
       for (const LedgerEntry& entry : extracted_) observer_(entry);

@@ -51,8 +51,7 @@ std::string LedgerPlace(const LedgerEntry& entry) {
   const std::string_view date = text::FieldText(entry.date_text);
   const bool date_clean = text::FindUnwritableControl(date) == std::string_view::npos;
   return "科目 " + std::to_string(entry.account_key) + " の元帳、伝票番号 " +
-         std::to_string(entry.number) + (date_clean ? "（" + std::string(date) + "）" : "") +
-         "の";
+         std::to_string(entry.number) + (date_clean ? "（" + std::string(date) + "）" : "") + "の";
 }
 
 struct LedgerField {
@@ -71,14 +70,28 @@ std::array<LedgerField, 5> LedgerFields(const LedgerEntry& entry) {
 
 }  // namespace
 
-std::string FindUnwritableLedgerText(const LedgerEntryList& ledger) {
+std::string CheckLedgerTexts(const LedgerEntryList& ledger, NonJisTextList* non_jis_texts) {
+  // One walk over the texts of a million lines does for both checks.
   for (const LedgerEntry& entry : ledger) {
     for (const LedgerField& field : LedgerFields(entry)) {
-      std::string found = ControlFound(field.text);
-      if (!found.empty()) return LedgerPlace(entry) + field.name + found;
+      if (std::string found = ControlFound(field.text); !found.empty()) {
+        return LedgerPlace(entry) + field.name + found;
+      }
+      // Most lines hold nothing to note; the place is named only for those that do.
+      if (non_jis_texts == nullptr || !text::FindCharacterOutsideJisX0208(field.text)) continue;
+      // A description is the line's own; names and dates recur on many lines.
+      if (field.text.data() == entry.description) {
+        non_jis_texts->Check(LedgerPlace(entry) + field.name, field.text);
+      } else {
+        non_jis_texts->CheckName(LedgerPlace(entry) + field.name, field.text);
+      }
     }
   }
   return {};
+}
+
+std::string FindUnwritableLedgerText(const LedgerEntryList& ledger) {
+  return CheckLedgerTexts(ledger, nullptr);
 }
 
 void NonJisTextList::Check(std::string_view where, std::string_view text) {
@@ -118,18 +131,7 @@ void NonJisTextList::CheckStatements(std::string_view company_name,
 }
 
 void NonJisTextList::CheckLedger(const LedgerEntryList& ledger) {
-  for (const LedgerEntry& entry : ledger) {
-    for (const LedgerField& field : LedgerFields(entry)) {
-      // Most lines hold nothing to note; the place is named only for those that do.
-      if (!text::FindCharacterOutsideJisX0208(field.text)) continue;
-      // A description is the line's own; names and dates recur on many lines.
-      if (field.text.data() == entry.description) {
-        Check(LedgerPlace(entry) + field.name, field.text);
-      } else {
-        CheckName(LedgerPlace(entry) + field.name, field.text);
-      }
-    }
-  }
+  CheckLedgerTexts(ledger, this);
 }
 
 std::string NonJisTextList::Warning() const {

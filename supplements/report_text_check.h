@@ -27,6 +27,12 @@ std::string FindUnwritableReportText(std::string_view company_name,
 // extracted, each part before it is written.
 std::string FindUnwritableLedgerText(const LedgerEntryList& ledger);
 
+class NonJisTextList;
+// Both checks of ledger lines in one walk over their texts: answers what
+// FindUnwritableLedgerText does and, when non_jis_texts is given, notes into it what its
+// CheckLedger would, up to the first text that cannot be written (the run then fails).
+std::string CheckLedgerTexts(const LedgerEntryList& ledger, NonJisTextList* non_jis_texts);
+
 // The report's texts that hold characters outside JIS X 0208 (text/jis_x0208.h), with where
 // they are, for a warning: a strict Shift_JIS reader refuses such characters and electronic
 // filing replaces them, while the report keeps them as they are.
