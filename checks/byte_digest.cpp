@@ -3,26 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "checks/digest_mix.h"
+
 namespace vintor::checks {
 
-namespace {
-
-constexpr std::uint64_t kMultiplier = 0xBF58476D1CE4E5B9u;
-
-// The step of checks::ContentDigest: a bijection of the state for every word, so two runs
-// that differ in one word always leave the lane in different states.
-inline std::uint64_t Mix(std::uint64_t state, std::uint64_t word) {
-  state = (state ^ word) * kMultiplier;
-  return state ^ (state >> 31);
-}
-
-inline std::uint64_t Word(const char* at) {
-  std::uint64_t word;
-  std::memcpy(&word, at, 8);
-  return word;
-}
-
-}  // namespace
+using digest::Mix;
+using digest::Word;
 
 void ByteDigest::AddStripes(const char* at, std::size_t stripes) {
   std::uint64_t a = lanes_[0], b = lanes_[1], c = lanes_[2], d = lanes_[3];
