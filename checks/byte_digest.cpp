@@ -25,6 +25,7 @@ void ByteDigest::AddStripes(const char* at, std::size_t stripes) {
 }
 
 void ByteDigest::Add(std::string_view bytes) {
+  if (bytes.empty()) return;
   size_ += bytes.size();
   const char* at = bytes.data();
   std::size_t left = bytes.size();

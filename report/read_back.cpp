@@ -83,7 +83,7 @@ bool ReadBack::Check(os::ReplacementFile& file, const statements::WrittenDigests
   // The parser stopped at the ledger or at the end; what it did not take is read for the
   // comparison of bytes.
   if (!source.ReadToEnd(&error)) {
-    *why = error;
+    *why = "書き出したレポートを最後まで読み直せません";
     return false;
   }
   if (!(source.digest() == meant.bytes)) {

@@ -63,8 +63,9 @@ class XmlWriter {
   // failed Append the file is closed and forgotten.
   bool WriteRaw(std::string_view bytes);
   // Hands the file the block, closes the file, if one is open, and forgets it. 0, or -1 when
-  // the block's Append failed or the file reported that it could not keep everything written
-  // (a failed final flush): such a report is not whole.
+  // the last block's Append failed or the file reported that it could not keep everything
+  // written (a failed final flush): such a report is not whole. An Append that failed
+  // earlier was answered by the line that met it, and the file is gone: Close then answers 0.
   int Close();
 
   // depth tabs, "<name", the attributes, ">" CR LF. The first attribute is written when both

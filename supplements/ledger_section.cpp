@@ -6,6 +6,7 @@
 
 #include "statements/clean_label.h"
 #include "statements/section_name.h"
+#include "text/control_escapes.h"
 #include "text/cp932.h"
 
 namespace vintor::supplements {
@@ -83,7 +84,9 @@ bool LedgerSection::WriteAccount(XmlWriter& writer, const StatementLine& line) {
   checks::LedgerFigures* figures = nullptr;
   if (figures_ != nullptr) {
     figures = &figures_->ledger.emplace_back();
-    figures->name = std::string(name);
+    // The name goes into a warning shown on a terminal: a TAB, LF or CR in it is shown escaped,
+    // as the report reader keeps it.
+    figures->name = text::EscapeControls(name);
     figures->opening = line.opening / kScale;
     figures->closing = line.closing / kScale;
   }

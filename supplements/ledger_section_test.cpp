@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "statements/test_fakes.h"
@@ -101,10 +102,9 @@ TEST(LedgerSectionTest, PartsWriteWhatTheWholeListWrites) {
   lines.Append(Account(1000'0000, "現金", kCash, 10'000, 20'000));
   lines.Append(Account(1110'0000, "（普通預金）", 0x80880200, 0, 30'000));
   lines.Append(Account(1120'0000, "当座預金", 0x80880200, 0, 40'000));
-  const LedgerEntryList entries = {Entry(1000'0000, 1, 10'000, 20'000),
-                                   Entry(1110'0000, 2, 10'000, 10'000),
-                                   Entry(1110'0000, 3, 20'000, 30'000),
-                                   Entry(1120'0000, 4, 40'000, 40'000)};
+  const LedgerEntryList entries = {
+      Entry(1000'0000, 1, 10'000, 20'000), Entry(1110'0000, 2, 10'000, 10'000),
+      Entry(1110'0000, 3, 20'000, 30'000), Entry(1120'0000, 4, 40'000, 40'000)};
   const auto write = [&](LedgerSection& section) {
     RecordingFile file;
     XmlWriter xml;
@@ -257,6 +257,52 @@ TEST(LedgerSectionTest, AnyFailedLineFailsTheSection) {
     EXPECT_FALSE(WriteSection(lines, entries, fail_from).ok);
   }
   EXPECT_TRUE(WriteSection(lines, entries, kLines + 1).ok);
+}
+
+}  // namespace
+}  // namespace vintor::supplements
+
+namespace vintor::supplements {
+namespace {
+
+// The figures the ledger check compares are those written: whole yen, the cleaned name (a
+// control character shown escaped), and per account its lines and last running balance.
+TEST(LedgerSectionTest, RecordsTheFiguresItWritesForTheChecks) {
+  StatementLineList lines;
+  lines.Append(Account(1000'0000, "現金", kCash, 10'000, 25'000));
+  lines.Append(Account(1110'0000, "（普通預金）", 0x80880200, 0, 30'000));
+  lines.Append(Account(1120'0000, "当座\t預金", 0x80880200, 5'000, 5'000));
+  const LedgerEntryList entries = {Entry(1000'0000, 1, 10'000, 20'000),
+                                   Entry(1110'0000, 2, 10'000, 10'000),
+                                   Entry(1110'0000, 3, 20'000, 30'000)};
+  RecordingFile file;
+  XmlWriter xml;
+  xml.Open(&file, "out.xml");
+  LedgerSection section(lines, entries);
+  checks::ReportFigures figures;
+  section.set_figures(&figures);
+  ASSERT_TRUE(section.Write(xml));
+  EXPECT_TRUE(figures.has_ledger);
+  ASSERT_EQ(figures.ledger.size(), 2u) << "an account without lines is not in the ledger";
+  const checks::LedgerFigures& cash = figures.ledger[0];
+  EXPECT_EQ(cash.name, "現金");
+  EXPECT_EQ(std::make_tuple(cash.opening, cash.closing, cash.line_count), std::make_tuple(1, 2, 1));
+  EXPECT_EQ(cash.last_balance, 2);
+  const checks::LedgerFigures& deposit = figures.ledger[1];
+  EXPECT_EQ(deposit.name, "普通預金");
+  EXPECT_EQ(std::make_tuple(deposit.line_count, *deposit.last_balance), std::make_tuple(2, 3));
+
+  // A name with a TAB, as a warning on a terminal shows it.
+  const LedgerEntryList tab_entries = {Entry(1120'0000, 4, 0, 5'000)};
+  LedgerSection tab_section(lines, tab_entries);
+  checks::ReportFigures tab_figures;
+  tab_section.set_figures(&tab_figures);
+  RecordingFile other;
+  XmlWriter other_xml;
+  other_xml.Open(&other, "out.xml");
+  ASSERT_TRUE(tab_section.Write(other_xml));
+  ASSERT_EQ(tab_figures.ledger.size(), 1u);
+  EXPECT_EQ(tab_figures.ledger[0].name, "当座\\x09預金");
 }
 
 }  // namespace
