@@ -141,12 +141,8 @@ bool ParseAmount(std::string_view text, std::int64_t* amount) {
 }
 
 // The text as it is kept in ReportContents: control characters escaped (report_contents.h).
-// Most texts have none, and the ledger's millions of texts are only scanned.
 std::string Kept(std::string_view text) {
-  const bool has_control = std::any_of(text.begin(), text.end(), [](char c) {
-    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-  });
-  return has_control ? text::EscapeControls(text) : std::string(text);
+  return text::EscapeControls(text);
 }
 
 bool IsXmlSpace(std::string_view text) {

@@ -21,8 +21,8 @@ namespace vintor::supplements {
 // The aggregation hands over every account (ExtractAccountLedger only notes it); the ledger
 // section then asks for the entries part by part (Next): each account is extracted with
 // LedgerExtractor, at most kPartEntries lines at a time, and each part's texts are checked
-// (FindUnwritableLedgerText) just before it is written. The entries, their order and the library calls made for each
-// account are those of an extraction done during the aggregation.
+// (CheckLedgerTexts) just before it is written. The entries, their order and the library calls made
+// for each account are those of an extraction done during the aggregation.
 class LedgerStream : public statements::AccountLedgerExtractor, public LedgerEntrySource {
  public:
   // The library must outlive the stream; progress and failures may be null (as for
@@ -69,7 +69,7 @@ class LedgerStream : public statements::AccountLedgerExtractor, public LedgerEnt
 
   std::vector<Account> accounts_;
   std::size_t next_account_ = 0;
-  bool in_account_ = false;  // an account has begun and has lines left
+  bool in_account_ = false;    // an account has begun and has lines left
   LedgerEntryList extracted_;  // the extractor appends here
   LedgerExtractor extractor_;
   std::string unwritable_text_;

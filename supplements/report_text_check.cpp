@@ -90,10 +90,6 @@ std::string CheckLedgerTexts(const LedgerEntryList& ledger, NonJisTextList* non_
   return {};
 }
 
-std::string FindUnwritableLedgerText(const LedgerEntryList& ledger) {
-  return CheckLedgerTexts(ledger, nullptr);
-}
-
 void NonJisTextList::Check(std::string_view where, std::string_view text) {
   std::optional<text::NonJisCharacter> found = text::FindCharacterOutsideJisX0208(text);
   if (!found) return;
@@ -128,10 +124,6 @@ void NonJisTextList::CheckStatements(std::string_view company_name,
   for (std::size_t k = 0; k < note_lines.size(); ++k) {
     Check("注記の " + std::to_string(k + 1) + " 行目", note_lines[k]);
   }
-}
-
-void NonJisTextList::CheckLedger(const LedgerEntryList& ledger) {
-  CheckLedgerTexts(ledger, this);
 }
 
 std::string NonJisTextList::Warning() const {

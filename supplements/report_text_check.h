@@ -22,15 +22,12 @@ std::string FindUnwritableReportText(std::string_view company_name,
                                      const statements::StatementLineList& lines,
                                      const std::vector<std::string>& note_lines);
 
-// The same for ledger lines, naming the account, voucher number and date of the first line
-// with such a text. The ledger is the last section, so its lines are checked as they are
-// extracted, each part before it is written.
-std::string FindUnwritableLedgerText(const LedgerEntryList& ledger);
-
 class NonJisTextList;
-// Both checks of ledger lines in one walk over their texts: answers what
-// FindUnwritableLedgerText does and, when non_jis_texts is given, notes into it what its
-// CheckLedger would, up to the first text that cannot be written (the run then fails).
+// The same for ledger lines, naming the account, voucher number and date of the first line
+// with such a text; empty when every text can be written. The ledger is the last section, so
+// its lines are checked as they are extracted, each part before it is written. In the same
+// walk, when non_jis_texts is given, the texts of the lines before that one (description,
+// account names, date) are noted into it (NonJisTextList::Check and CheckName).
 std::string CheckLedgerTexts(const LedgerEntryList& ledger, NonJisTextList* non_jis_texts);
 
 // The report's texts that hold characters outside JIS X 0208 (text/jis_x0208.h), with where
@@ -49,9 +46,6 @@ class NonJisTextList {
   // The company name, the names of every statement line and the note lines.
   void CheckStatements(std::string_view company_name, const statements::StatementLineList& lines,
                        const std::vector<std::string>& note_lines);
-  // The texts of ledger lines: description, account names and date.
-  void CheckLedger(const LedgerEntryList& ledger);
-
   std::size_t places() const { return places_; }
   // The warning for the user (CP932); empty when every text is in JIS X 0208.
   std::string Warning() const;

@@ -36,7 +36,7 @@ TEST(ReportTextCheckTest, NamesTheFirstTextNoXmlFileCanHold) {
     std::strcpy(ledger[0].date_text, "令和7年4月1日");
     std::strcpy(ledger[0].description, c.description.c_str());
     std::string found = FindUnwritableReportText(c.company, lines, {c.note});
-    if (found.empty()) found = FindUnwritableLedgerText(ledger);
+    if (found.empty()) found = CheckLedgerTexts(ledger, nullptr);
     if (c.found.empty()) {
       EXPECT_EQ(found, "");
     } else {

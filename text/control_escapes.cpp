@@ -1,5 +1,7 @@
 #include "text/control_escapes.h"
 
+#include <algorithm>
+
 #include "text/cp932.h"
 
 namespace vintor::text {
@@ -27,6 +29,12 @@ void AppendHexEscaped(std::string_view bytes, std::string* out) {
 }
 
 std::string EscapeControls(std::string_view cp932, LineLayout layout) {
+  // Most texts hold none, and a report's millions of texts pass here: no control byte is
+  // ever part of a double-byte character, so one look at the bytes decides.
+  if (std::none_of(cp932.begin(), cp932.end(),
+                   [](char c) { return IsControl(static_cast<unsigned char>(c)); })) {
+    return std::string(cp932);
+  }
   std::string shown;
   shown.reserve(cp932.size());
   for (std::size_t k = 0; k < cp932.size();) {
