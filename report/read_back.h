@@ -26,7 +26,7 @@ class ReadBack : public statements::WrittenReportCheck {
   // How many bytes are read between two pulses.
   static constexpr std::uint64_t kPulseBytes = 1 << 20;
 
-  // The figures of the statements of the last file read back in full, for the checks across
+  // The figures of the statements of the last file read back, for the checks across
   // the statements; those of the ledger are not among them (it is not parsed). Empty before.
   const checks::ReportFigures& figures() const { return figures_; }
 

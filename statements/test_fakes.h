@@ -3,7 +3,6 @@
 #pragma once
 
 #include <algorithm>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,7 +20,6 @@ class RecordingFile : public os::ReplacementFile {
     ++appends;
     if (fail_from != 0 && appends >= fail_from) return false;
     written.append(bytes);
-    if (on_append) on_append(bytes);
     return true;
   }
   bool Close() override {
@@ -46,7 +44,6 @@ class RecordingFile : public os::ReplacementFile {
   int fail_from = 0;
   bool fail_close = false;
   bool fail_commit = false;
-  std::function<void(std::string_view)> on_append;
 };
 
 struct ShownMessage {
